@@ -1,0 +1,61 @@
+// The error types of the program. Every message is the text the user sees in the error box,
+// so core code reports failures by throwing one of these and never formats messages elsewhere.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <exception>
+
+namespace qc {
+
+class Exception : public std::exception
+{
+public:
+    explicit Exception(QString message);
+
+    const QString &message() const noexcept { return m_message; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+// A text that is no number, or a date that does not exist.
+class EConvertError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// A file operation that failed after the file was found; carries the classic I/O error code.
+class EInOutError : public Exception
+{
+public:
+    explicit EInOutError(int errorCode);
+
+    int errorCode() const noexcept { return m_errorCode; }
+
+private:
+    int m_errorCode;
+};
+
+namespace IoError {
+constexpr int FileNotFound = 2;
+constexpr int InvalidFilename = 3;
+constexpr int TooManyOpenFiles = 4;
+constexpr int AccessDenied = 5;
+constexpr int ReadBeyondEnd = 100;
+constexpr int DiskFull = 101;
+constexpr int InvalidNumericInput = 106;
+} // namespace IoError
+
+// "File not found", "File access denied", "Read beyond end of file", ... or "I/O error %d".
+QString ioErrorMessage(int errorCode);
+
+// The text of the ordinary error box: the message with "." appended when its last
+// character sorts above "." in byte order (the code-page-936 bytes of the message).
+QString errorBoxText(const QString &message);
+
+} // namespace qc

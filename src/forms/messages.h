@@ -1,0 +1,50 @@
+// The program's message windows and the guard that every event handler runs under.
+// Qt leaves an exception that escapes a slot undefined, so handler bodies run inside guarded(),
+// which shows the ordinary error box instead and lets the event loop go on.
+#pragma once
+
+#include "core/errors.h"
+
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+class QWidget;
+
+namespace qc {
+
+// "Quorvel日历记事本 V1.0": the caption of the error box and of the information window.
+QString applicationTitle();
+
+enum class MessageKind { Error, Information, Question };
+
+// Modal error box: caption the application title, stop icon, one OK; the text is
+// errorBoxText(message), shown as plain text.
+void showErrorBox(const QString &message);
+
+// The information message window: caption the application title, no icon, one "OK" that
+// answers Enter and Esc, text word-wrapped at half the screen width ("&" underlines, "&&" is "&"),
+// centred on the screen.
+void showInformation(const QString &text);
+
+// The Yes/No question box with no icon, Yes the default. True for Yes.
+bool askYesNo(const QString &caption, const QString &text);
+
+// Tests replace the modal windows: the hook receives every message instead and, for questions,
+// returns true for Yes. An empty hook restores the real windows.
+using MessageHook = std::function<bool(MessageKind kind, const QString &caption, const QString &text)>;
+void setMessageHook(MessageHook hook);
+
+// Runs a handler body; an exception that leaves it is shown in the ordinary error box.
+void reportException(std::exception_ptr error);
+template<typename F> void guarded(F &&body)
+{
+    try {
+        std::forward<F>(body)();
+    } catch (...) {
+        reportException(std::current_exception());
+    }
+}
+
+} // namespace qc

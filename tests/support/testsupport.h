@@ -1,0 +1,31 @@
+// Helpers the tests share: a fixed clock and a program directory of the test's own.
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace qctest {
+
+// Fixes today and now for the whole test run (time of day 12:00:00 unless given).
+void fixClock(const QDateTime &now);
+inline void fixToday(QDate date)
+{
+    fixClock(QDateTime(date, QTime(12, 0)));
+}
+
+// A temporary directory that the program takes for its own directory while the object lives.
+class ProgramDir
+{
+public:
+    ProgramDir();
+    ~ProgramDir();
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace qctest
