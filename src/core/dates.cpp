@@ -1,0 +1,73 @@
+// The date value (days since 30 December 1899) and the calendar helpers built on it.
+#include "dates.h"
+
+#include "errors.h"
+
+#include <cmath>
+
+namespace qc {
+
+namespace {
+
+// Julian day of 30 December 1899, day 0 of the date value.
+constexpr qint64 EpochJulianDay = 2415019;
+
+} // namespace
+
+bool isLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month)
+{
+    static constexpr int Days[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (month == 2 && isLeapYear(year))
+        return 29;
+    return Days[month - 1];
+}
+
+bool tryEncodeDate(int year, int month, int day, TDateTime &result)
+{
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return false;
+    result = fromQDate(QDate(year, month, day));
+    return true;
+}
+
+TDateTime encodeDate(int year, int month, int day)
+{
+    TDateTime result = 0;
+    if (!tryEncodeDate(year, month, day, result))
+        throw EConvertError(QStringLiteral("Invalid argument to date encode"));
+    return result;
+}
+
+DateParts decodeDate(TDateTime date)
+{
+    const QDate d = toQDate(date);
+    return { d.year(), d.month(), d.day() };
+}
+
+int dayOfWeek(TDateTime date)
+{
+    // QDate counts Monday = 1 ... Sunday = 7; the program counts Sunday = 1 ... Saturday = 7.
+    return toQDate(date).dayOfWeek() % 7 + 1;
+}
+
+TDateTime fromQDate(QDate date)
+{
+    return static_cast<TDateTime>(date.toJulianDay() - EpochJulianDay);
+}
+
+QDate toQDate(TDateTime date)
+{
+    return QDate::fromJulianDay(static_cast<qint64>(std::floor(date)) + EpochJulianDay);
+}
+
+QString dateKey(int year, int month, int day)
+{
+    return QStringLiteral("%1-%2-%3").arg(year).arg(month).arg(day);
+}
+
+} // namespace qc
