@@ -5,11 +5,15 @@
 
 #include "core/errors.h"
 
+#include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 #include <utility>
 
+class QDialog;
+class QMessageBox;
 class QWidget;
 
 namespace qc {
@@ -30,6 +34,19 @@ void showInformation(const QString &text);
 
 // The Yes/No question box with no icon, Yes the default. True for Yes.
 bool askYesNo(const QString &caption, const QString &text);
+
+// Text with the "&" prefixes resolved: "&x" gives x underlined, "&&" gives one "&", a lone "&" at the end
+// is dropped. underlined holds the positions in text of the underlined characters.
+struct MnemonicText
+{
+    QString text;
+    QList<qsizetype> underlined;
+};
+MnemonicText resolveMnemonics(QStringView text);
+
+// The windows behind showInformation() and askYesNo(), unshown and parentless, so tests can drive them.
+QDialog *createInformationWindow(const QString &text);
+QMessageBox *createQuestionBox(const QString &caption, const QString &text);
 
 // Tests replace the modal windows: the hook receives every message instead and, for questions,
 // returns true for Yes. An empty hook restores the real windows.

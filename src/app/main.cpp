@@ -1,0 +1,8 @@
+// The program entry: the start-up sequence.
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    return 0;
+}

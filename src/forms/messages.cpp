@@ -1,0 +1,226 @@
+// The error box, the information window, the Yes/No question box and the handler guard.
+// The modal windows go through one hook so tests can answer them without a nested event loop.
+#include "messages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <QtMath>
+
+#include <memory>
+
+namespace qc {
+
+namespace {
+
+MessageHook &messageHook()
+{
+    static MessageHook hook;
+    return hook;
+}
+
+QRect screenGeometry()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->geometry();
+    return QRect(0, 0, 800, 600);
+}
+
+// The text of the information window. It is laid out by a QTextDocument that is filled through a
+// cursor, never parsed from markup, so whatever the text holds is shown as it stands; only the
+// resolved "&" prefixes add an underline.
+class InformationText : public QWidget
+{
+public:
+    InformationText(const QString &text, const QFont &font, int maxWidth, QWidget *parent)
+        : QWidget(parent)
+    {
+        setFont(font);
+        m_document.setDefaultFont(font);
+        m_document.setDocumentMargin(0);
+        const MnemonicText resolved = resolveMnemonics(text);
+        QTextCursor cursor(&m_document);
+        QTextCharFormat plain;
+        QTextCharFormat underlined;
+        underlined.setFontUnderline(true);
+        qsizetype start = 0;
+        for (const qsizetype position : resolved.underlined) {
+            cursor.insertText(resolved.text.mid(start, position - start), plain);
+            cursor.insertText(resolved.text.mid(position, 1), underlined);
+            start = position + 1;
+        }
+        cursor.insertText(resolved.text.mid(start), plain);
+        m_document.setTextWidth(-1);
+        if (m_document.idealWidth() > maxWidth)
+            m_document.setTextWidth(maxWidth);
+        const QSizeF size = m_document.size();
+        setFixedSize(qCeil(size.width()), qCeil(size.height()));
+    }
+
+    QString plainText() const { return m_document.toPlainText(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        m_document.drawContents(&painter);
+    }
+
+private:
+    QTextDocument m_document;
+};
+
+// The question box must be answered with Yes or No: Esc and the close box do nothing.
+class QuestionBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (!clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+} // namespace
+
+QString applicationTitle()
+{
+    return QStringLiteral("Quorvel日历记事本 V1.0");
+}
+
+MnemonicText resolveMnemonics(QStringView text)
+{
+    MnemonicText result;
+    result.text.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'&') {
+            result.text.append(text[i]);
+            continue;
+        }
+        ++i;
+        if (i == text.size())
+            break;
+        if (text[i] != u'&')
+            result.underlined.append(result.text.size());
+        result.text.append(text[i]);
+    }
+    return result;
+}
+
+void showErrorBox(const QString &message)
+{
+    const QString text = errorBoxText(message);
+    if (messageHook()) {
+        messageHook()(MessageKind::Error, applicationTitle(), text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+QDialog *createInformationWindow(const QString &text)
+{
+    auto *window = new QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    window->setWindowTitle(applicationTitle());
+    window->setWindowModality(Qt::ApplicationModal);
+
+    const QRect screen = screenGeometry();
+    auto *label
+        = new InformationText(text, QApplication::font("QMessageBoxLabel"), screen.width() / 2, window);
+    label->setObjectName(QStringLiteral("text"));
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), window);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, window, &QDialog::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(window);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(label, 0, Qt::AlignCenter);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    window->adjustSize();
+    QRect frame(QPoint(), window->size());
+    frame.moveCenter(screen.center());
+    window->move(frame.topLeft());
+    ok->setFocus();
+    return window;
+}
+
+void showInformation(const QString &text)
+{
+    if (messageHook()) {
+        messageHook()(MessageKind::Information, applicationTitle(), text);
+        return;
+    }
+    std::unique_ptr<QDialog> window(createInformationWindow(text));
+    window->exec();
+}
+
+QMessageBox *createQuestionBox(const QString &caption, const QString &text)
+{
+    auto *box = new QuestionBox(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    return box;
+}
+
+bool askYesNo(const QString &caption, const QString &text)
+{
+    if (messageHook())
+        return messageHook()(MessageKind::Question, caption, text);
+    std::unique_ptr<QMessageBox> box(createQuestionBox(caption, text));
+    return box->exec() == QMessageBox::Yes;
+}
+
+void setMessageHook(MessageHook hook)
+{
+    messageHook() = std::move(hook);
+}
+
+void reportException(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const Exception &e) {
+        showErrorBox(e.message());
+    } catch (const std::exception &e) {
+        showErrorBox(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        showErrorBox(QStringLiteral("Unknown exception"));
+    }
+}
+
+} // namespace qc
