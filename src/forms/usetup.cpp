@@ -1,19 +1,282 @@
+// The birthday dialog. Its list box is the program's only copy of the birthday list in memory:
+// every item keeps the exact code-page-936 bytes of its entry (Qt::UserRole) and shows them
+// decoded, so a load and a save give back the file's names byte for byte.
 #include "usetup.h"
+
+#include "ui_usetup.h"
+
+#include "components/glyphs.h"
+#include "core/birthdays.h"
+#include "core/clock.h"
+#include "core/convert.h"
+#include "core/cp936.h"
+#include "core/errors.h"
+#include "messages.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int ItemHeight = 16;
+constexpr QSize ClientSize(275, 208);
+
+class FixedHeightDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return { QStyledItemDelegate::sizeHint(option, index).width(), ItemHeight };
+    }
+};
+
+QByteArray entryOf(const QListWidgetItem *item)
+{
+    return item->data(Qt::UserRole).toByteArray();
+}
+
+} // namespace
 
 TSetupForm::TSetupForm(QWidget *parent)
     : QDialog(parent)
+    , m_ui(std::make_unique<Ui::SetupForm>())
+    , m_remindDays(qc::DefaultRemindDays)
 {
-    setWindowTitle(QStringLiteral("QuorvelCal  Birthday Notify"));
-    setFixedSize(275, 208);
+    m_ui->setupUi(this);
+    setObjectName(QStringLiteral("SetupForm"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(ClientSize);
+    setWindowIcon(qc::programIcon());
+
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(16);
+    setFont(font);
+    QFont bannerFont(QStringLiteral("MS Sans Serif"));
+    bannerFont.setPixelSize(19);
+    m_ui->Panel1->setFont(bannerFont);
+    // The labels size themselves to their text, as the layout places only their top-left corners.
+    for (QLabel *label : { m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5 })
+        label->adjustSize();
+
+    QPalette buttonPanel = m_ui->Panel2->palette();
+    buttonPanel.setColor(QPalette::Window, QColor(255, 128, 128));
+    m_ui->Panel2->setPalette(buttonPanel);
+    m_ui->Bevel1->setStyleSheet(
+        QStringLiteral("#Bevel1 { border: none; border-top: 2px groove palette(mid); }"));
+
+    m_ui->ListBox1->setItemDelegate(new FixedHeightDelegate(m_ui->ListBox1));
+    m_ui->BitBtn2->setIcon(qc::glyphIcon(qc::Glyph::Add));
+    m_ui->BitBtn3->setIcon(qc::glyphIcon(qc::Glyph::Delete));
+    m_ui->BitBtn4->setIcon(qc::glyphIcon(qc::Glyph::Remind));
+    m_ui->BitBtn1->setIcon(qc::glyphIcon(qc::Glyph::Ok));
+    m_ui->BitBtn1->setFocus();
+
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &TSetupForm::BitBtn1Click);
+    connect(m_ui->BitBtn2, &QPushButton::clicked, this, &TSetupForm::BitBtn2Click);
+    connect(m_ui->BitBtn3, &QPushButton::clicked, this, &TSetupForm::BitBtn3Click);
+    connect(m_ui->BitBtn4, &QPushButton::clicked, this, &TSetupForm::BitBtn4Click);
 }
 
 TSetupForm::~TSetupForm() = default;
 
-void TSetupForm::LoadBirthdays() { }
+void TSetupForm::LoadBirthdays()
+{
+    const qc::BirthdayFileContents contents = qc::loadBirthdayFile(qc::birthdayFilePath());
+    if (!contents.found) {
+        m_remindDays = qc::DefaultRemindDays;
+    } else if (contents.remindDays) {
+        m_remindDays = *contents.remindDays;
+        m_ui->Edit4->setText(QString::number(m_remindDays));
+    }
+    fillList(contents.entries);
+    if (contents.truncated)
+        throw qc::EInOutError(qc::IoError::ReadBeyondEnd);
+}
+
+QList<QByteArray> TSetupForm::birthdayEntries() const
+{
+    const QListWidget *list = m_ui->ListBox1;
+    QList<QByteArray> entries;
+    entries.reserve(list->count());
+    for (int row = 0; row < list->count(); ++row)
+        entries.append(entryOf(list->item(row)));
+    return entries;
+}
+
 void TSetupForm::BitBtn1Click()
 {
-    accept();
+    qc::guarded([&] {
+        QLineEdit *field = m_ui->Edit4;
+        const std::optional<int> value = qc::tryStrToInt(field->text());
+        if (!value || *value < 0 || *value > qc::MaxRemindDays) {
+            field->setFocus();
+            field->selectAll();
+        }
+        const int remindDays = qc::remindDaysFromText(field->text());
+        // Everything is converted before the file is touched; a failure keeps the dialog open
+        // with the user's edits.
+        qc::saveBirthdayFile(
+            qc::birthdayFilePath(), qc::serializeBirthdayFile(remindDays, birthdayEntries()));
+        accept();
+    });
 }
-void TSetupForm::BitBtn2Click() { }
-void TSetupForm::BitBtn3Click() { }
-void TSetupForm::BitBtn4Click() { }
+
+void TSetupForm::BitBtn2Click()
+{
+    qc::guarded([&] {
+        QLineEdit *month = m_ui->Edit1;
+        QLineEdit *day = m_ui->Edit2;
+        QLineEdit *name = m_ui->Edit3;
+        if (month->text().isEmpty() || day->text().isEmpty()) {
+            month->setFocus();
+            return;
+        }
+        const qc::NewBirthdayEntry checked
+            = qc::checkNewBirthdayEntry(month->text(), day->text(), name->text());
+        if (checked.badField != qc::NewBirthdayEntry::Field::None) {
+            QLineEdit *wrong = checked.badField == qc::NewBirthdayEntry::Field::Month ? month
+                : checked.badField == qc::NewBirthdayEntry::Field::Day                ? day
+                                                                                      : name;
+            wrong->setFocus();
+            wrong->selectAll();
+            throw qc::EConvertError(checked.error);
+        }
+        insertEntry(checked.entry);
+        month->clear();
+        day->clear();
+        name->clear();
+        month->setFocus();
+    });
+}
+
+void TSetupForm::BitBtn3Click()
+{
+    qc::guarded([&] {
+        const QList<QListWidgetItem *> selected = m_ui->ListBox1->selectedItems();
+        if (!selected.isEmpty())
+            delete selected.first();
+    });
+}
+
+void TSetupForm::BitBtn4Click()
+{
+    qc::guarded([&] {
+        const QStringList reminders = qc::dueBirthdayReminders(qc::today(), birthdayEntries(), m_remindDays);
+        for (const QString &text : reminders)
+            qc::showInformation(text);
+    });
+}
+
+void TSetupForm::setVisible(bool visible)
+{
+    // Centred on the screen the first time only; moving marks the window as placed, so later
+    // showings keep the place where the user left it.
+    if (visible && !m_placed) {
+        m_placed = true;
+        if (const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen()) {
+            const QRect frame = frameGeometry().isValid() ? frameGeometry() : geometry();
+            move(QStyle::alignedRect(
+                Qt::LeftToRight, Qt::AlignCenter, frame.size(), target->availableGeometry())
+                     .topLeft());
+        }
+    }
+    QDialog::setVisible(visible);
+}
+
+void TSetupForm::keyPressEvent(QKeyEvent *event)
+{
+    // There is no cancel button, so Esc must not close the dialog.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The list's order is the collator's (locale-aware, case-insensitive), ties broken by the bytes so
+// the order never depends on the order of adding. Both filling and inserting compare sort keys,
+// so the two can never disagree. Qt's collator ignores the case setting in its sort keys for the
+// C locale, so the text is case-folded there first.
+namespace {
+
+struct SortKey
+{
+    QCollatorSortKey key;
+    const QByteArray *bytes;
+};
+
+bool keyLess(const SortKey &a, const SortKey &b)
+{
+    const int order = a.key.compare(b.key);
+    return order != 0 ? order < 0 : *a.bytes < *b.bytes;
+}
+
+QCollatorSortKey collationKey(const QCollator &collator, const QString &text)
+{
+    return collator.sortKey(collator.locale().language() == QLocale::C ? text.toCaseFolded() : text);
+}
+
+} // namespace
+
+void TSetupForm::fillList(const QList<QByteArray> &entries)
+{
+    QListWidget *list = m_ui->ListBox1;
+    list->clear();
+
+    QStringList texts;
+    texts.reserve(entries.size());
+    std::vector<SortKey> keys;
+    keys.reserve(entries.size());
+    for (const QByteArray &entry : entries) {
+        texts.append(qc::cp936::decode(entry));
+        keys.push_back({ collationKey(m_collator, texts.constLast()), &entry });
+    }
+    std::vector<qsizetype> order(entries.size());
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        order[i] = i;
+    std::sort(
+        order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keyLess(keys[a], keys[b]); });
+
+    list->setUpdatesEnabled(false);
+    for (const qsizetype i : order) {
+        auto *item = new QListWidgetItem(texts.at(i));
+        item->setData(Qt::UserRole, entries.at(i));
+        list->addItem(item);
+    }
+    list->setUpdatesEnabled(true);
+}
+
+void TSetupForm::insertEntry(const QByteArray &entry)
+{
+    QListWidget *list = m_ui->ListBox1;
+    const QString text = qc::cp936::decode(entry);
+    const SortKey key { collationKey(m_collator, text), &entry };
+    // After every equal entry: the first row whose entry sorts above the new one.
+    int low = 0;
+    int high = list->count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const QListWidgetItem *item = list->item(middle);
+        const QByteArray bytes = entryOf(item);
+        if (keyLess(key, { collationKey(m_collator, item->text()), &bytes }))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    auto *item = new QListWidgetItem(text);
+    item->setData(Qt::UserRole, entry);
+    list->insertItem(low, item);
+    list->setCurrentItem(item);
+    list->scrollToItem(item);
+}

@@ -2,7 +2,16 @@
 // adding, deleting, the reminder check on demand and saving with OK.
 #pragma once
 
+#include <QByteArray>
+#include <QCollator>
 #include <QDialog>
+#include <QList>
+
+#include <memory>
+
+namespace Ui {
+class SetupForm;
+}
 
 class TSetupForm : public QDialog
 {
@@ -16,9 +25,29 @@ public:
     // "Read beyond end of file" for a short file, keeping the entries read before it.
     void LoadBirthdays();
 
+    // The reminder window set by the last load (3 when there was no file); saving leaves it.
+    int RemindDays() const { return m_remindDays; }
+
+    // The entries' code-page-936 bytes in list order.
+    QList<QByteArray> birthdayEntries() const;
+
+    void setVisible(bool visible) override;
+
 public Q_SLOTS:
     void BitBtn1Click(); // OK: save and close
     void BitBtn2Click(); // add
     void BitBtn3Click(); // delete
     void BitBtn4Click(); // remind: the reminder check on the list as it stands
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void fillList(const QList<QByteArray> &entries);
+    void insertEntry(const QByteArray &entry);
+
+    std::unique_ptr<Ui::SetupForm> m_ui;
+    QCollator m_collator;
+    int m_remindDays;
+    bool m_placed = false;
 };

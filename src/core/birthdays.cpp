@@ -1,0 +1,291 @@
+// The birthday file, the entry text and the reminder check (see birthdays.h).
+#include "birthdays.h"
+
+#include "convert.h"
+#include "cp936.h"
+#include "errors.h"
+#include "programdir.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <array>
+
+namespace qc {
+
+namespace {
+
+QByteArray cutBytes(const QByteArray &bytes, qsizetype maxBytes)
+{
+    // Only a text over the limit is touched: a name read from a file keeps its exact bytes,
+    // even a dangling lead byte that a cut would drop.
+    return bytes.size() <= maxBytes ? bytes : cp936::cut(bytes, maxBytes);
+}
+
+QByteArray twoDigits(int value)
+{
+    return QByteArray::number(value).rightJustified(2, '0');
+}
+
+struct EntryParts
+{
+    QByteArray month;
+    QByteArray day;
+    QByteArray name;
+};
+
+// The entry is "MM-DD  name". Splitting at the separators rather than at fixed columns keeps
+// a damaged month or day of three digits (a byte above 99) readable.
+EntryParts splitEntry(const QByteArray &entry)
+{
+    EntryParts parts;
+    const qsizetype dash = entry.indexOf('-');
+    if (dash < 0) {
+        parts.month = entry;
+        return parts;
+    }
+    parts.month = entry.left(dash);
+    const qsizetype gap = entry.indexOf("  ", dash + 1);
+    if (gap < 0) {
+        parts.day = entry.mid(dash + 1);
+        return parts;
+    }
+    parts.day = entry.mid(dash + 1, gap - dash - 1);
+    parts.name = cutBytes(entry.mid(gap + 2), BirthdayNameBytes);
+    return parts;
+}
+
+std::optional<int> tryNumber(const QByteArray &text)
+{
+    // Entries hold plain digits almost always; the general conversion is only for the rest.
+    if (!text.isEmpty() && text.size() <= 3) {
+        int value = 0;
+        bool digits = true;
+        for (const char c : text) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            value = value * 10 + (c - '0');
+        }
+        if (digits)
+            return value;
+    }
+    return tryStrToInt(cp936::decode(text));
+}
+
+int number(const QByteArray &text)
+{
+    if (const auto value = tryNumber(text))
+        return *value;
+    return strToInt(cp936::decode(text)); // throws with the exact message
+}
+
+bool isLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInYear(int year)
+{
+    return isLeap(year) ? 366 : 365;
+}
+
+constexpr std::array<int, 12> MonthLengths = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+
+int monthLength(int year, int month)
+{
+    return month == 2 && isLeap(year) ? 29 : MonthLengths[month - 1];
+}
+
+} // namespace
+
+QString birthdayFilePathFor(const QString &programFilePath)
+{
+    const qsizetype slash = programFilePath.lastIndexOf(u'/');
+    const qsizetype dot = programFilePath.lastIndexOf(u'.');
+    return (dot > slash ? programFilePath.left(dot) : programFilePath) + QStringLiteral(".CFG");
+}
+
+QString birthdayFilePath()
+{
+    return birthdayFilePathFor(programFilePath());
+}
+
+QByteArray birthdayEntry(int month, int day, const QByteArray &name)
+{
+    return cutBytes(twoDigits(month) + '-' + twoDigits(day) + "  " + name, BirthdayEntryBytes);
+}
+
+BirthdayRecord parseBirthdayEntry(const QByteArray &entry)
+{
+    EntryParts parts = splitEntry(entry);
+    BirthdayRecord record;
+    record.month = number(parts.month);
+    record.day = number(parts.day);
+    record.name = std::move(parts.name);
+    return record;
+}
+
+BirthdayFileContents parseBirthdayFile(const QByteArray &data)
+{
+    BirthdayFileContents contents;
+    contents.found = true;
+    if (data.size() < BirthdayRecordSize) {
+        contents.truncated = true;
+        return contents;
+    }
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+    contents.remindDays = bytes[0];
+
+    const qsizetype records = data.size() / BirthdayRecordSize;
+    contents.entries.reserve(records - 1);
+    for (qsizetype i = 1; i < records; ++i) {
+        const unsigned char *record = bytes + i * BirthdayRecordSize;
+        // A length above 50 only comes from a damaged file; the name field holds 50 bytes.
+        const qsizetype length = std::min<qsizetype>(record[2], BirthdayNameBytes);
+        contents.entries.append(birthdayEntry(
+            record[0], record[1], QByteArray(reinterpret_cast<const char *>(record + 3), length)));
+    }
+    contents.truncated = data.size() % BirthdayRecordSize != 0;
+    return contents;
+}
+
+BirthdayFileContents loadBirthdayFile(const QString &path)
+{
+    // Opened for reading only, so a read-only file is loaded like any other.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = file.readAll();
+    BirthdayFileContents contents = parseBirthdayFile(data);
+    if (file.error() != QFileDevice::NoError)
+        contents.truncated = true; // what could not be read counts as missing from the end
+    return contents;
+}
+
+QByteArray serializeBirthdayFile(int remindDays, const QList<QByteArray> &entries)
+{
+    if (remindDays < 0 || remindDays > MaxRemindDays)
+        throw EConvertError(QStringLiteral("提醒天数应为 0 到 255 之间的整数"));
+
+    QByteArray data((entries.size() + 1) * BirthdayRecordSize, '\0');
+    data[0] = static_cast<char>(remindDays);
+    char *record = data.data();
+    for (const QByteArray &entry : entries) {
+        record += BirthdayRecordSize;
+        const BirthdayRecord parsed = parseBirthdayEntry(entry);
+        if (parsed.month < 0 || parsed.month > 255 || parsed.day < 0 || parsed.day > 255)
+            throw EConvertError(QStringLiteral("生日条目的月或日超出范围：") + cp936::decode(entry));
+        record[0] = static_cast<char>(parsed.month);
+        record[1] = static_cast<char>(parsed.day);
+        record[2] = static_cast<char>(parsed.name.size());
+        std::copy(parsed.name.cbegin(), parsed.name.cend(), record + 3);
+    }
+    return data;
+}
+
+void saveBirthdayFile(const QString &path, const QByteArray &contents)
+{
+    // Renaming a new file over the old one would succeed even where the old file is marked
+    // read-only, so the marking is honoured here rather than left to the system (which lets
+    // root write anything anyway).
+    const QFileInfo existing(path);
+    if (existing.isFile()) {
+        const QFileDevice::Permissions permissions = existing.permissions();
+        if (!permissions.testFlag(QFileDevice::WriteOwner) || !permissions.testFlag(QFileDevice::WriteUser))
+            throw EInOutError(IoError::AccessDenied);
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EInOutError(IoError::AccessDenied);
+    if (file.write(contents) != contents.size()) {
+        file.cancelWriting();
+        throw EInOutError(IoError::DiskFull);
+    }
+    if (!file.commit()) {
+        const QFileDevice::FileError error = file.error();
+        throw EInOutError(error == QFileDevice::WriteError || error == QFileDevice::ResourceError
+                ? IoError::DiskFull
+                : IoError::AccessDenied);
+    }
+}
+
+NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day, const QString &name)
+{
+    using Field = NewBirthdayEntry::Field;
+    NewBirthdayEntry result;
+    auto fail = [&result](Field field, QString error) {
+        result.badField = field;
+        result.error = std::move(error);
+        return result;
+    };
+
+    const std::optional<int> m = tryStrToInt(month);
+    if (!m || *m < 1 || *m > 12)
+        return fail(Field::Month, QStringLiteral("月份应为 1 到 12 之间的整数"));
+    // February always allows the 29th: the birthday is kept for every year.
+    const int lastDay = monthLength(2000, *m);
+    const std::optional<int> d = tryStrToInt(day);
+    if (!d || *d < 1 || *d > lastDay)
+        return fail(Field::Day, QStringLiteral("%1月的日期应为 1 到 %2 之间的整数").arg(*m).arg(lastDay));
+    bool encodable = true;
+    const QByteArray nameBytes = cp936::encode(name, &encodable);
+    if (!encodable)
+        return fail(Field::Name, QStringLiteral("姓名中有无法保存的字符（只能用简体中文和英文字符）"));
+    if (nameBytes.size() > BirthdayNameBytes)
+        return fail(Field::Name,
+            QStringLiteral("姓名最长 50 个字节（25 个汉字），现在有 %1 个字节").arg(nameBytes.size()));
+
+    result.entry = birthdayEntry(*m, *d, nameBytes);
+    return result;
+}
+
+int remindDaysFromText(const QString &text)
+{
+    const int value = strToInt(text);
+    if (value < 0 || value > MaxRemindDays)
+        throw EConvertError(QStringLiteral("提醒天数应为 0 到 255 之间的整数"));
+    return value;
+}
+
+int dayOfYear(int year, int month, int day)
+{
+    int result = day;
+    for (int m = 1; m < month; ++m)
+        result += monthLength(year, m);
+    return result;
+}
+
+QString reminderText(int month, int day, const QByteArray &name)
+{
+    return QStringLiteral("生日提醒：") + QString::number(month) + QStringLiteral("月") + QString::number(day)
+        + QStringLiteral("日是") + cp936::decode(cutBytes(name, BirthdayNameBytes))
+        + QStringLiteral("的生日");
+}
+
+QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, int remindDays)
+{
+    QStringList texts;
+    if (remindDays <= 0 || entries.isEmpty())
+        return texts;
+    const int year = today.year();
+    const int todayNumber = dayOfYear(year, today.month(), today.day());
+    for (const QByteArray &entry : entries) {
+        const EntryParts parts = splitEntry(entry);
+        const std::optional<int> month = tryNumber(parts.month);
+        const std::optional<int> day = tryNumber(parts.day);
+        if (!month || !day || *month < 1 || *month > 12 || *day < 1)
+            continue;
+        int ahead = dayOfYear(year, *month, *day) - todayNumber;
+        if (ahead < 0) // already past this year: its next birthday is in the new year
+            ahead = daysInYear(year) - todayNumber + dayOfYear(year + 1, *month, *day);
+        if (ahead < remindDays)
+            texts.append(reminderText(*month, *day, parts.name));
+    }
+    return texts;
+}
+
+} // namespace qc

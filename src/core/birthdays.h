@@ -1,0 +1,89 @@
+// The birthday list without windows: the birthday file beside the program (53-byte records),
+// the "MM-DD  name" entry text the list shows, the checks on a new entry, and the reminder check.
+// Everything here works on code-page-936 bytes so that names survive a load and a save unchanged,
+// even where a damaged file holds bytes that are no valid character.
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace qc {
+
+inline constexpr qsizetype BirthdayRecordSize = 53;
+inline constexpr qsizetype BirthdayNameBytes = 50;
+inline constexpr qsizetype BirthdayEntryBytes = 100;
+inline constexpr int DefaultRemindDays = 3;
+inline constexpr int MaxRemindDays = 255;
+
+// The program's path with its extension replaced by ".CFG", or ".CFG" appended when the file
+// name has none (a dot in a folder name is no extension).
+QString birthdayFilePathFor(const QString &programFilePath);
+QString birthdayFilePath();
+
+struct BirthdayRecord
+{
+    int month = 0;
+    int day = 0;
+    QByteArray name; // code page 936
+    friend bool operator==(const BirthdayRecord &, const BirthdayRecord &) = default;
+};
+
+// "MM-DD" + "  " + name, cut to 100 bytes without splitting a character.
+QByteArray birthdayEntry(int month, int day, const QByteArray &name);
+
+// Month, day and name (at most 50 bytes) of an entry. Throws EConvertError when the month
+// or the day part is no number.
+BirthdayRecord parseBirthdayEntry(const QByteArray &entry);
+
+struct BirthdayFileContents
+{
+    bool found = false; // false: no file, or one that could not be opened
+    std::optional<int> remindDays; // set when the settings record was read whole
+    QList<QByteArray> entries; // entry texts in file order
+    bool truncated = false; // the file ended inside a record ("Read beyond end of file")
+};
+
+// The records of a birthday file; the entries read before a short record are kept.
+BirthdayFileContents parseBirthdayFile(const QByteArray &data);
+BirthdayFileContents loadBirthdayFile(const QString &path);
+
+// The whole new file. Throws EConvertError for an entry whose month or day does not convert
+// or does not fit a byte, so nothing is written when anything is wrong.
+QByteArray serializeBirthdayFile(int remindDays, const QList<QByteArray> &entries);
+
+// Replaces the file only by a complete new one. Throws EInOutError: "File access denied" for a
+// read-only file or one that cannot be created or replaced, "Disk full" for a short write.
+void saveBirthdayFile(const QString &path, const QByteArray &contents);
+
+// What the user typed for a new entry, checked. On failure `entry` is empty, `badField` names
+// the field to correct and `error` says why.
+struct NewBirthdayEntry
+{
+    enum class Field { None, Month, Day, Name };
+    QByteArray entry;
+    Field badField = Field::None;
+    QString error;
+};
+NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day, const QString &name);
+
+// The remind-days text as a number 0..255. Throws EConvertError "'%s' is not a valid integer
+// value" for text that is no number, and a plain explanation for a number out of range.
+int remindDaysFromText(const QString &text);
+
+// Day of the year, 1 for 1 January; a day past the month's end simply counts on.
+int dayOfYear(int year, int month, int day);
+
+// "生日提醒：3月7日是张三的生日"
+QString reminderText(int month, int day, const QByteArray &name);
+
+// The reminder texts, in list order, for every entry whose next birthday (this year or, near the
+// year end, next year) is 0 to remindDays - 1 days from today. Entries with a month outside 1..12,
+// day 0 or parts that are no number are skipped.
+QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, int remindDays);
+
+} // namespace qc
