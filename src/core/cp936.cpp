@@ -4,6 +4,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace qc::cp936 {
 
 namespace {
@@ -16,29 +18,33 @@ bool isLeadByte(char c)
     return b >= 0x81 && b <= 0xFE;
 }
 
-// Converters keep conversion state, so each thread gets its own, reset before every use.
-QStringEncoder &encoder()
+// A fresh converter per operation: converters are not thread-safe, and the ICU-backed ones
+// keep their error flag across resetState(), which would make a cached one report stale errors.
+QStringEncoder newEncoder()
 {
-    thread_local QStringEncoder e(CodecName, QStringConverter::Flag::Stateless);
-    e.resetState();
-    return e;
+    QStringEncoder encoder(CodecName, QStringConverter::Flag::Stateless);
+    Q_ASSERT(encoder.isValid());
+    return encoder;
 }
 
-QStringDecoder &decoder()
+// Length of the code point starting at index i (a surrogate pair counts as one).
+qsizetype codePointLength(QStringView text, qsizetype i)
 {
-    thread_local QStringDecoder d(CodecName, QStringConverter::Flag::Stateless);
-    d.resetState();
-    return d;
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
 }
 
 } // namespace
 
 QByteArray encode(QStringView text, bool *ok)
 {
-    QStringEncoder &e = encoder();
-    QByteArray bytes = e.encode(text);
+    QStringEncoder encoder = newEncoder();
+    QByteArray bytes = encoder.encode(text);
+    // The converter drops a high surrogate at the very end (it waits for its partner);
+    // store it as "?" like every other character that cannot be stored.
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        bytes += '?';
     if (ok)
-        *ok = !e.hasError();
+        *ok = !encoder.hasError();
     return bytes;
 }
 
@@ -51,7 +57,13 @@ bool canEncode(QStringView text)
 
 QString decode(const QByteArray &bytes)
 {
-    return decoder().decode(bytes);
+    QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
+    Q_ASSERT(decoder.isValid());
+    QString text = decoder.decode(bytes);
+    // The converter silently swallows a lead byte at the very end; show it like any other bad byte.
+    if (cut(bytes, bytes.size()).size() != bytes.size())
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
 }
 
 qsizetype byteLength(QStringView text)
@@ -61,22 +73,36 @@ qsizetype byteLength(QStringView text)
 
 QByteArray cut(const QByteArray &bytes, qsizetype maxBytes)
 {
-    if (maxBytes <= 0)
-        return {};
-    qsizetype i = 0;
     const qsizetype limit = std::min(maxBytes, bytes.size());
-    while (i < limit) {
-        const qsizetype step = isLeadByte(bytes[i]) ? 2 : 1;
-        if (i + step > limit)
+    qsizetype end = 0;
+    while (end < limit) {
+        const qsizetype step = isLeadByte(bytes[end]) ? 2 : 1;
+        if (end + step > limit)
             break;
-        i += step;
+        end += step;
     }
-    return bytes.left(i);
+    return bytes.left(end);
 }
 
 QString cutText(QStringView text, qsizetype maxBytes)
 {
-    return decode(cut(encode(text), maxBytes));
+    // Counted per character rather than by decoding cut bytes, so characters the code page
+    // cannot store survive (each counts as the one "?" byte it would be stored as).
+    QStringEncoder encoder = newEncoder();
+    qsizetype used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype length = codePointLength(text, end);
+        const QChar first = text[end];
+        const qsizetype bytes = first.unicode() < 0x80 || (length == 1 && first.isSurrogate())
+            ? 1
+            : QByteArray(encoder.encode(text.mid(end, length))).size();
+        if (used + bytes > maxBytes)
+            break;
+        used += bytes;
+        end += length;
+    }
+    return text.left(end).toString();
 }
 
 } // namespace qc::cp936

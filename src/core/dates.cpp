@@ -4,6 +4,7 @@
 #include "errors.h"
 
 #include <cmath>
+#include <limits>
 
 namespace qc {
 
@@ -52,16 +53,22 @@ DateParts decodeDate(TDateTime date)
 int dayOfWeek(TDateTime date)
 {
     // QDate counts Monday = 1 ... Sunday = 7; the program counts Sunday = 1 ... Saturday = 7.
-    return toQDate(date).dayOfWeek() % 7 + 1;
+    const QDate d = toQDate(date);
+    return d.isValid() ? d.dayOfWeek() % 7 + 1 : 0;
 }
 
 TDateTime fromQDate(QDate date)
 {
+    if (!date.isValid())
+        return std::numeric_limits<TDateTime>::quiet_NaN();
     return static_cast<TDateTime>(date.toJulianDay() - EpochJulianDay);
 }
 
 QDate toQDate(TDateTime date)
 {
+    // Far beyond any representable year; also keeps NaN and infinities out of the integer cast.
+    if (!(std::abs(date) < 1e9))
+        return QDate();
     return QDate::fromJulianDay(static_cast<qint64>(std::floor(date)) + EpochJulianDay);
 }
 

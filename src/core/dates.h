@@ -28,6 +28,8 @@ bool tryEncodeDate(int year, int month, int day, TDateTime &result);
 DateParts decodeDate(TDateTime date);
 int dayOfWeek(TDateTime date); // 1 = Sunday ... 7 = Saturday
 
+// An invalid QDate gives NaN; NaN and values far outside the calendar give an invalid QDate,
+// which decodes to all-zero parts and weekday 0.
 TDateTime fromQDate(QDate date);
 QDate toQDate(TDateTime date);
 

@@ -1,8 +1,6 @@
 // The program's exception types and the texts of the I/O error codes.
 #include "errors.h"
 
-#include "cp936.h"
-
 #include <utility>
 
 namespace qc {
@@ -43,23 +41,9 @@ QString errorBoxText(const QString &message)
 {
     if (message.isEmpty())
         return message;
-    // Only the last character matters; a character the code page cannot store still counts
-    // as non-ASCII, which sorts above "." like every lead byte does.
-    const qsizetype lastStart = message.size() >= 2 && message.back().isLowSurrogate()
-            && message.at(message.size() - 2).isHighSurrogate()
-        ? message.size() - 2
-        : message.size() - 1;
-    const QStringView last = QStringView(message).mid(lastStart);
-    unsigned char firstByte;
-    if (last.size() == 1 && last.front().unicode() < 0x80) {
-        firstByte = static_cast<unsigned char>(last.front().unicode());
-    } else {
-        const QByteArray bytes = cp936::encode(last);
-        firstByte = bytes.isEmpty() ? 0xFF : static_cast<unsigned char>(bytes.front());
-        if (firstByte < 0x80) // unencodable, became "?"
-            firstByte = 0xFF;
-    }
-    if (firstByte > static_cast<unsigned char>('.'))
+    // Comparing the UTF-16 unit is enough: a character outside ASCII is stored either with a
+    // first byte of 0x80 or more or, when the code page lacks it, as "?"; both sort above ".".
+    if (message.back().unicode() > u'.')
         return message + QLatin1Char('.');
     return message;
 }

@@ -7,8 +7,9 @@ namespace qc::layout {
 
 int monthOffset(int weekdayOfFirst, int startOfWeek)
 {
-    const int k = ((weekdayOfFirst - 1 - startOfWeek) % 7 + 7) % 7;
-    // A month starting in the first column still shows a full week of the month before.
+    // Day 1 goes to column k - 1; a month whose first falls on the last column (k == 0) would
+    // otherwise get offset 2 and lose its first day off the grid.
+    const int k = ((weekdayOfFirst - startOfWeek) % 7 + 7) % 7;
     return k == 0 ? -5 : 2 - k;
 }
 
