@@ -1,8 +1,68 @@
-// The program entry: the start-up sequence.
+// The program entry: the start-up sequence. The three windows are created once here and live
+// until the program ends; the birthdays are loaded and announced before the main window shows.
+#include "components/glyphs.h"
+#include "forms/UABOUT.h"
+#include "forms/fonts.h"
+#include "forms/mainunit.h"
+#include "forms/messages.h"
+#include "forms/usetup.h"
+
 #include <QApplication>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
+namespace {
+
+// The show command the program was started with: minimised or maximised on request.
+void showMainWindow(Tmainform &mainform)
+{
+#ifdef Q_OS_WIN
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    if (startup.dwFlags & STARTF_USESHOWWINDOW) {
+        if (startup.wShowWindow == SW_SHOWMINNOACTIVE) {
+            mainform.showMinimized();
+            return;
+        }
+        if (startup.wShowWindow == SW_SHOWMAXIMIZED) {
+            mainform.showMaximized();
+            return;
+        }
+    }
+#endif
+    mainform.show();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The title stays ours: as the application display name Qt would append it to every caption.
+    app.setApplicationName(QStringLiteral("quorvelcal"));
+    QApplication::setWindowIcon(qc::programIcon());
+    // The program ends when the main window closes, not when its last visible window does: the
+    // main window may be hidden behind the notification-area icon while a dialog closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    qc::installFontSubstitutions();
+    qc::installToolTipTiming(app);
+
+    Tmainform mainform;
+    QObject::connect(&mainform, &Tmainform::closed, &app, &QCoreApplication::quit);
+    TSetupForm SetupForm;
+    TAboutForm AboutForm;
+    mainform.setSetupForm(&SetupForm);
+    mainform.setAboutForm(&AboutForm);
+
+    mainform.StartupLoad = true;
+    qc::guarded([&] { mainform.BitBtn6Click(); });
+    qc::guarded([&] { SetupForm.BitBtn4Click(); });
+    mainform.StartupLoad = false;
+
+    showMainWindow(mainform);
+    app.exec();
     return 0;
 }

@@ -1,0 +1,441 @@
+// The main window's wiring and handlers, and the small panel, bevel and spinner controls of its form.
+#include "mainunit.h"
+
+#include "ui_mainunit.h"
+
+#include "UABOUT.h"
+#include "components/calendar.h"
+#include "components/glyphs.h"
+#include "components/trayicon.h"
+#include "core/clock.h"
+#include "core/dates.h"
+#include "core/daynotes.h"
+#include "fonts.h"
+#include "messages.h"
+#include "usetup.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+const QColor bevelHighlight(255, 255, 255);
+const QColor bevelShadow(128, 128, 128);
+
+void drawBevel(QPainter &painter, QRect rect, TPanel::Bevel bevel, int width)
+{
+    const QColor topLeft = bevel == TPanel::bvRaised ? bevelHighlight : bevelShadow;
+    const QColor bottomRight = bevel == TPanel::bvRaised ? bevelShadow : bevelHighlight;
+    for (int i = 0; i < width; ++i) {
+        painter.setPen(topLeft);
+        painter.drawLine(rect.topLeft(), rect.topRight());
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+        painter.setPen(bottomRight);
+        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+        rect.adjust(1, 1, -1, -1);
+    }
+}
+
+// The long time format without a time zone: the clock panel shows the local time only.
+QString timeFormatWithoutZone(const QString &format)
+{
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't')
+            continue;
+        result.append(c);
+    }
+    return result.trimmed();
+}
+
+} // namespace
+
+TPanel::TPanel(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setBevels(m_outer, m_inner, m_bevelWidth);
+}
+
+void TPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth)
+{
+    m_outer = outer;
+    m_inner = inner;
+    m_bevelWidth = bevelWidth;
+    const int border = ((outer != bvNone) + (inner != bvNone)) * bevelWidth;
+    setContentsMargins(border, border, border, border);
+    update();
+}
+
+void TPanel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    QPainter painter(this);
+    QRect rect = this->rect();
+    if (m_outer != bvNone) {
+        drawBevel(painter, rect, m_outer, m_bevelWidth);
+        rect.adjust(m_bevelWidth, m_bevelWidth, -m_bevelWidth, -m_bevelWidth);
+    }
+    if (m_inner != bvNone)
+        drawBevel(painter, rect, m_inner, m_bevelWidth);
+}
+
+void TBevel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setPen(bevelShadow);
+    painter.drawLine(0, 0, 0, height() - 1);
+    painter.setPen(bevelHighlight);
+    painter.drawLine(1, 0, 1, height() - 1);
+}
+
+TUpDown::TUpDown(QWidget *parent)
+    : QSpinBox(parent)
+{
+    // The field only shows the position; the arrows and the arrow keys change it.
+    lineEdit()->setReadOnly(true);
+    setLocale(QLocale::c());
+    setGroupSeparatorShown(false);
+    setWrapping(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void TUpDown::stepBy(int steps)
+{
+    const int before = value();
+    // One position per arrow click or key press, Page Up and Page Down included.
+    QSpinBox::stepBy(steps > 0 ? 1 : -1);
+    if (value() != before)
+        Q_EMIT Click(this);
+}
+
+Tmainform::Tmainform(QWidget *parent)
+    : QWidget(parent)
+    , m_ui(std::make_unique<Ui::Tmainform>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(441, 273);
+    setWindowIcon(qc::programIcon());
+
+    m_ui->Panel1->setBevels(TPanel::bvRaised, TPanel::bvLowered, 2);
+    m_ui->Panel2->setBevels(TPanel::bvLowered, TPanel::bvNone);
+    m_ui->Edit1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
+    m_ui->Edit2->setBevels(TPanel::bvRaised, TPanel::bvLowered);
+    m_ui->UpDown1->field()->setObjectName(QStringLiteral("Edit3"));
+    m_ui->UpDown2->field()->setObjectName(QStringLiteral("Edit4"));
+
+    const std::array<std::pair<QPushButton *, qc::Glyph>, 6> pictures { {
+        { m_ui->BitBtn1, qc::Glyph::Today },
+        { m_ui->BitBtn2, qc::Glyph::Note },
+        { m_ui->BitBtn3, qc::Glyph::About },
+        { m_ui->BitBtn4, qc::Glyph::Hide },
+        { m_ui->BitBtn5, qc::Glyph::Exit },
+        { m_ui->BitBtn6, qc::Glyph::Today },
+    } };
+    for (const auto &[button, glyph] : pictures) {
+        button->setIcon(qc::glyphIcon(glyph));
+        button->installEventFilter(this);
+    }
+
+    m_ui->CAL->setToolTipDuration(qc::hintDisplayMs);
+
+    applyFonts();
+    setUpStatusBar();
+    readClockFormats();
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+
+    m_itask = new TTrayIcon(this);
+    m_itask->setObjectName(QStringLiteral("itask"));
+    m_itask->setToolTip(QStringLiteral("Quorvel日历记事本"));
+    m_itask->setIcon(qc::programIcon());
+
+    wire();
+    m_timer->start();
+    m_ui->BitBtn2->setFocus();
+    FormCreate();
+}
+
+Tmainform::~Tmainform() = default;
+
+void Tmainform::applyFonts()
+{
+    // The form file holds only point sizes; the design sizes are pixel heights.
+    const auto setPixels = [](QWidget *widget, int pixels) {
+        QFont font = widget->font();
+        font.setPixelSize(pixels);
+        widget->setFont(font);
+    };
+    setPixels(this, 11);
+    setPixels(m_ui->Panel1, 29);
+    setPixels(m_ui->CAL, 16);
+    setPixels(m_ui->Panel2, 16);
+    setPixels(m_ui->Label1, 16);
+    setPixels(m_ui->Label2, 16);
+    m_ui->Label1->adjustSize();
+    m_ui->Label2->adjustSize();
+}
+
+void Tmainform::setUpStatusBar()
+{
+    constexpr std::array<int, 3> widths { 100, 150, 50 };
+    for (int i = 0; i < int(widths.size()); ++i) {
+        auto *panel = new QLabel(m_ui->SBAR);
+        panel->setObjectName(QStringLiteral("SBARPanel%1").arg(i));
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setFixedWidth(widths[i]);
+        m_ui->SBAR->addWidget(panel);
+        m_statusPanels.append(panel);
+    }
+    m_statusPanels[0]->setAlignment(Qt::AlignCenter);
+    m_statusPanels[0]->setText(QStringLiteral("Quorvel工作室"));
+}
+
+void Tmainform::wire()
+{
+    connect(m_ui->CAL, &TCalendar::OnChange, this, &Tmainform::CALChange);
+    connect(m_ui->UpDown1, &TUpDown::Click, this, &Tmainform::UpDown1Click);
+    connect(m_ui->UpDown2, &TUpDown::Click, this, &Tmainform::UpDown1Click);
+    connect(m_ui->BitBtn1, &QPushButton::clicked, this, &Tmainform::BitBtn1Click);
+    connect(m_ui->BitBtn2, &QPushButton::clicked, this, &Tmainform::BitBtn2Click);
+    connect(m_ui->BitBtn3, &QPushButton::clicked, this, &Tmainform::BitBtn3Click);
+    connect(m_ui->BitBtn4, &QPushButton::clicked, this, &Tmainform::BitBtn4Click);
+    connect(m_ui->BitBtn5, &QPushButton::clicked, this, &Tmainform::BitBtn5Click);
+    connect(m_ui->BitBtn6, &QPushButton::clicked, this, &Tmainform::BitBtn6Click);
+    connect(m_timer, &QTimer::timeout, this, &Tmainform::Timer1Timer);
+    connect(m_itask, &TTrayIcon::OnClick, this, &Tmainform::iTaskClick);
+}
+
+TCalendar *Tmainform::calendar() const
+{
+    return m_ui->CAL;
+}
+
+QString Tmainform::statusText(int panel) const
+{
+    return m_statusPanels.value(panel) ? m_statusPanels[panel]->text() : QString();
+}
+
+void Tmainform::readClockFormats()
+{
+    const QLocale locale = QLocale::system();
+    m_dateFormat = locale.dateFormat(QLocale::ShortFormat);
+    m_timeFormat = timeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
+}
+
+// Writes the grid's year, month and day in an order whose every intermediate date exists, so
+// the grid's strict setter never refuses a step on the way. Each write that changes the date
+// still raises the grid's change event. When no order of the three writes works, the day goes to
+// the 1st first: every month has one.
+void Tmainform::moveGridTo(int year, int month, int day)
+{
+    TCalendar *grid = m_ui->CAL;
+    enum Element { Y, M, D };
+    static constexpr std::array<std::array<Element, 3>, 6> orders { { { Y, M, D }, { Y, D, M }, { M, Y, D },
+        { M, D, Y }, { D, Y, M }, { D, M, Y } } };
+    const qc::DateParts target { year, month, day };
+    const auto passes = [&](const std::array<Element, 3> &order, qc::DateParts at) {
+        for (const Element element : order) {
+            (element == Y          ? at.year
+                    : element == M ? at.month
+                                   : at.day)
+                = (element == Y        ? target.year
+                        : element == M ? target.month
+                                       : target.day);
+            if (at.day > qc::daysInMonth(at.year, at.month))
+                return false;
+        }
+        return true;
+    };
+    const auto write = [grid, &target](Element element) {
+        if (element == Y)
+            grid->setYear(target.year);
+        else if (element == M)
+            grid->setMonth(target.month);
+        else
+            grid->setDay(target.day);
+    };
+    const qc::DateParts held { grid->Year(), grid->Month(), grid->Day() };
+    for (const auto &order : orders) {
+        if (passes(order, held)) {
+            for (const Element element : order)
+                write(element);
+            return;
+        }
+    }
+    grid->setDay(1);
+    for (const Element element : orders[0])
+        write(element);
+}
+
+void Tmainform::FormCreate()
+{
+    qc::guarded([&] {
+        m_ui->UpDown1->setPosition(m_ui->CAL->Year());
+        m_ui->UpDown2->setPosition(m_ui->CAL->Month());
+        m_ui->CAL->setToolTip(qc::dateKey(m_ui->CAL->Year(), m_ui->CAL->Month(), m_ui->CAL->Day()));
+        m_itask->setActive(true);
+    });
+}
+
+void Tmainform::CALChange(QObject *)
+{
+    qc::guarded([&] {
+        const TCalendar *grid = m_ui->CAL;
+        const qint64 size = qc::noteSize(grid->Year(), grid->Month(), grid->Day());
+        const QString key = qc::dateKey(grid->Year(), grid->Month(), grid->Day());
+        m_ui->CAL->setToolTip(key);
+        m_statusPanels[1]->setText(QStringLiteral("Date :") + key);
+        m_statusPanels[2]->setText(QString::number(size) + QStringLiteral(" Bytes"));
+    });
+}
+
+void Tmainform::UpDown1Click(QObject *)
+{
+    qc::guarded([&] {
+        const int year = m_ui->UpDown1->Position();
+        const int month = m_ui->UpDown2->Position();
+        // The grid follows the spinners: a day the target month lacks becomes its last day.
+        const int day = std::min(m_ui->CAL->Day(), qc::daysInMonth(year, month));
+        moveGridTo(year, month, day);
+    });
+}
+
+void Tmainform::BitBtn1Click()
+{
+    qc::guarded([&] {
+        const QDate today = qc::today();
+        moveGridTo(today.year(), today.month(), today.day());
+        m_ui->UpDown1->setPosition(m_ui->CAL->Year());
+        m_ui->UpDown2->setPosition(m_ui->CAL->Month());
+        m_ui->CAL->setToolTip(qc::dateKey(m_ui->CAL->Year(), m_ui->CAL->Month(), m_ui->CAL->Day()));
+    });
+}
+
+void Tmainform::BitBtn2Click()
+{
+    qc::guarded([&] { qc::openNote(m_ui->CAL->Year(), m_ui->CAL->Month(), m_ui->CAL->Day()); });
+}
+
+void Tmainform::BitBtn3Click()
+{
+    qc::guarded([&] {
+        if (m_aboutForm)
+            m_aboutForm->exec();
+    });
+}
+
+void Tmainform::BitBtn4Click()
+{
+    qc::guarded([&] {
+        // Without a notification area nothing could bring a hidden window back.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            hide();
+        else
+            showMinimized();
+    });
+}
+
+void Tmainform::BitBtn5Click()
+{
+    qc::guarded([&] {
+        if (qc::askYesNo(
+                QStringLiteral("Quorvel日历记事本"), QStringLiteral("您确信要退出Quorvel日历记事本吗")))
+            close();
+    });
+}
+
+void Tmainform::BitBtn6Click()
+{
+    qc::guarded([&] {
+        if (!m_setupForm)
+            return;
+        m_setupForm->LoadBirthdays();
+        if (!StartupLoad)
+            m_setupForm->exec();
+    });
+}
+
+void Tmainform::Timer1Timer()
+{
+    qc::guarded([&] {
+        const QLocale locale = QLocale::system();
+        const QDateTime now = qc::now();
+        m_ui->Edit1->setText(locale.toString(now.date(), m_dateFormat));
+        m_ui->Edit2->setText(locale.toString(now.time(), m_timeFormat));
+    });
+}
+
+void Tmainform::iTaskClick(QObject *)
+{
+    qc::guarded([&] {
+        if (isMinimized())
+            showNormal();
+        else
+            show();
+        raise();
+        activateWindow();
+    });
+}
+
+void Tmainform::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LocaleChange)
+        readClockFormats();
+    QWidget::changeEvent(event);
+}
+
+void Tmainform::showEvent(QShowEvent *event)
+{
+    // Centred the first time only; afterwards the window comes back where it was left.
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen *screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}
+
+void Tmainform::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
+}
+
+bool Tmainform::eventFilter(QObject *watched, QEvent *event)
+{
+    // No button is a default button, yet Enter presses the focused one, as Space does.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (auto *button = qobject_cast<QPushButton *>(watched)) {
+                button->animateClick();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
