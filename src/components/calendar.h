@@ -6,7 +6,6 @@
 #include "cellgrid.h"
 #include "core/dates.h"
 
-#include <QColor>
 #include <QStringList>
 
 class TCalendar : public TCellGrid
@@ -18,7 +17,6 @@ class TCalendar : public TCellGrid
     Q_PROPERTY(int StartOfWeek READ StartOfWeek WRITE setStartOfWeek)
     Q_PROPERTY(bool UseCurrentDate READ UseCurrentDate WRITE setUseCurrentDate)
     Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
-    Q_PROPERTY(QColor Color READ Color WRITE setColor)
 
 public:
     explicit TCalendar(QWidget *parent = nullptr);
@@ -38,8 +36,7 @@ public:
     void setUseCurrentDate(bool value);
     bool ReadOnly() const { return m_readOnly; }
     void setReadOnly(bool value) { m_readOnly = value; }
-    QColor Color() const { return m_color; }
-    void setColor(const QColor &color);
+    // Color (the day cells' background) and FontColor come from TCellGrid.
 
     qc::TDateTime HeldDate() const { return m_heldDate; }
     int MonthOffset() const { return m_monthOffset; }
@@ -66,6 +63,10 @@ protected:
     void CellClicked() override;
     void DoubleClicked() override;
 
+    // Where a text of the given size starts when centred in a cell (it may start left of or
+    // above the cell when it does not fit).
+    static QPoint labelOrigin(const QRect &cell, QSize textSize);
+
 private:
     enum class Element { Year = 1, Month = 2, Day = 3 };
     void changeDate(Element element, int value);
@@ -76,5 +77,4 @@ private:
     bool m_useCurrentDate = true;
     bool m_readOnly = false;
     bool m_refreshing = false;
-    QColor m_color;
 };

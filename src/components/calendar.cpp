@@ -1,0 +1,198 @@
+// TCalendar: the held date, its month's layout on the grid, and the date-element setter that
+// every change of the date goes through.
+#include "calendar.h"
+
+#include "core/clock.h"
+#include "core/monthlayout.h"
+
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+#include <QScopeGuard>
+
+TCalendar::TCalendar(QWidget *parent)
+    : TCellGrid(parent)
+{
+    m_heldDate = qc::fromQDate(qc::today());
+    RefreshMonth();
+}
+
+int TCalendar::Year() const
+{
+    return qc::decodeDate(m_heldDate).year;
+}
+
+int TCalendar::Month() const
+{
+    return qc::decodeDate(m_heldDate).month;
+}
+
+int TCalendar::Day() const
+{
+    return qc::decodeDate(m_heldDate).day;
+}
+
+void TCalendar::setYear(int value)
+{
+    changeDate(Element::Year, value);
+}
+
+void TCalendar::setMonth(int value)
+{
+    changeDate(Element::Month, value);
+}
+
+void TCalendar::setDay(int value)
+{
+    changeDate(Element::Day, value);
+}
+
+void TCalendar::changeDate(Element element, int value)
+{
+    if (value < 1)
+        return;
+    qc::DateParts parts = qc::decodeDate(m_heldDate);
+    switch (element) {
+    case Element::Year:
+        if (value == parts.year)
+            return;
+        parts.year = value;
+        break;
+    case Element::Month:
+        if (value > 12 || value == parts.month)
+            return;
+        parts.month = value;
+        break;
+    case Element::Day:
+        if (value > CurrentMonthLength() || value == parts.day)
+            return;
+        parts.day = value;
+        break;
+    }
+    // Throws before anything is touched when the combination is no date; a day that does not
+    // fit the new month is refused, never clamped.
+    const qc::TDateTime date = qc::encodeDate(parts.year, parts.month, parts.day);
+    m_heldDate = date;
+    m_useCurrentDate = false;
+    RefreshMonth();
+    NotifyChange();
+}
+
+void TCalendar::setStartOfWeek(int value)
+{
+    // Only Sunday (0) to Saturday (6) name a weekday; anything else would garble the header.
+    if (value < 0 || value > 6 || value == m_startOfWeek)
+        return;
+    m_startOfWeek = value;
+    RefreshMonth();
+}
+
+void TCalendar::setUseCurrentDate(bool value)
+{
+    if (value == m_useCurrentDate)
+        return;
+    m_useCurrentDate = value;
+    if (value) {
+        m_heldDate = qc::fromQDate(qc::today());
+        RefreshMonth();
+    }
+}
+
+QString TCalendar::CellLabel(int column, int row) const
+{
+    if (column < 0 || column >= ColCount || row < 0 || row >= RowCount)
+        return {};
+    if (row < FixedRows)
+        return qc::layout::headerLabel(dayNames(), m_startOfWeek, column);
+    const int day = qc::layout::dayNumber(m_monthOffset, column, row);
+    if (day < 1 || day > CurrentMonthLength())
+        return {};
+    return QString::number(day);
+}
+
+int TCalendar::MonthLength(int year, int month) const
+{
+    if (month < 1 || month > 12)
+        return 0;
+    return qc::daysInMonth(year, month);
+}
+
+int TCalendar::CurrentMonthLength() const
+{
+    const qc::DateParts parts = qc::decodeDate(m_heldDate);
+    return MonthLength(parts.year, parts.month);
+}
+
+bool TCalendar::LeapYear(int year) const
+{
+    return qc::isLeapYear(year);
+}
+
+void TCalendar::RefreshMonth()
+{
+    m_refreshing = true;
+    const auto done = qScopeGuard([this] { m_refreshing = false; });
+    const qc::DateParts parts = qc::decodeDate(m_heldDate);
+    const int firstWeekday = qc::dayOfWeek(qc::encodeDate(parts.year, parts.month, 1));
+    m_monthOffset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
+    const QPoint cell = qc::layout::cellOfDay(m_monthOffset, parts.day);
+    SetCurrentCell(cell.x(), cell.y());
+    update();
+}
+
+const QStringList &TCalendar::dayNames()
+{
+    static const QStringList names = [] {
+        const QLocale locale = QLocale::system();
+        const QStringList fallback = qc::layout::fallbackDayNames();
+        QStringList result;
+        for (int weekday = 0; weekday < 7; ++weekday) {
+            // QLocale counts Monday 1 ... Sunday 7; the grid counts Sunday 0 ... Saturday 6.
+            const QString name = locale.dayName(weekday == 0 ? 7 : weekday, QLocale::ShortFormat);
+            result.append(name.isEmpty() ? fallback.at(weekday) : name);
+        }
+        return result;
+    }();
+    return names;
+}
+
+void TCalendar::NotifyChange()
+{
+    Q_EMIT OnChange(this);
+}
+
+QPoint TCalendar::labelOrigin(const QRect &cell, QSize textSize)
+{
+    return { cell.left() + qc::layout::centredOffset(cell.width(), textSize.width()),
+        cell.top() + qc::layout::centredOffset(cell.height(), textSize.height()) };
+}
+
+void TCalendar::PaintCell(int column, int row, const QRect &rect, QPainter &painter)
+{
+    const QString text = CellLabel(column, row);
+    if (text.isEmpty())
+        return;
+    const QFontMetrics metrics = painter.fontMetrics();
+    const QPoint origin = labelOrigin(rect, QSize(metrics.horizontalAdvance(text), metrics.height()));
+    painter.drawText(origin.x(), origin.y() + metrics.ascent(), text);
+}
+
+bool TCalendar::CanSelectCell(int column, int row) const
+{
+    if (m_readOnly && !m_refreshing)
+        return false;
+    return !CellLabel(column, row).isEmpty();
+}
+
+void TCalendar::CellClicked()
+{
+    Q_EMIT OnClick(this);
+    const QString label = CellLabel(Col(), Row());
+    if (!label.isEmpty())
+        setDay(label.toInt());
+}
+
+void TCalendar::DoubleClicked()
+{
+    Q_EMIT OnDblClick(this);
+}
