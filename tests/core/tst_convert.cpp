@@ -52,6 +52,8 @@ void TestConvert::strToInt_data()
     QTest::newRow("tab is no blank") << QStringLiteral("\t7") << false << 0;
     QTest::newRow("hex without dollar") << QStringLiteral("0x10") << false << 0;
     QTest::newRow("full-width digits") << QStringLiteral("\uFF17") << false << 0;
+    QTest::newRow("placeholder in text") << QStringLiteral("%1 %2") << false << 0;
+    QTest::newRow("chinese text") << QStringLiteral("一二") << false << 0;
     QTest::newRow("arabic-indic digit") << QStringLiteral("\u0667") << false << 0;
 }
 
