@@ -1,7 +1,43 @@
-// The about dialog: the program's name and version and the maker's contact details.
+// The about dialog: the program's name and version, the maker's contact details with mail and web
+// links, the details memo and the picture with its menu of messages.
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+
+namespace Ui {
+class TAboutForm;
+}
+
+// A panel as the classic desktop drew it: an optional sunken single border, an outer bevel, a gap
+// of BorderWidth pixels in the panel colour and an inner bevel, then the caption centred.
+class TFramePanel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    enum Bevel { bvNone, bvLowered, bvRaised };
+    Q_ENUM(Bevel)
+
+    explicit TFramePanel(QWidget *parent = nullptr);
+
+    void setFrameParts(Bevel outer, Bevel inner, int borderWidth, bool singleBorder);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Bevel m_outer = bvRaised;
+    Bevel m_inner = bvNone;
+    int m_borderWidth = 0;
+    bool m_singleBorder = false;
+};
 
 class TAboutForm : public QDialog
 {
@@ -10,4 +46,38 @@ class TAboutForm : public QDialog
 public:
     explicit TAboutForm(QWidget *parent = nullptr);
     ~TAboutForm() override;
+
+    // How mail and web addresses reach the desktop; QDesktopServices::openUrl unless a test says
+    // otherwise. Its result is not acted on: without a mail program or browser nothing happens.
+    using UrlOpener = std::function<bool(const QUrl &url)>;
+    void setUrlOpener(UrlOpener opener);
+
+    QMenu *popupMenu() const { return m_popupMenu; }
+
+public Q_SLOTS:
+    void Label2Click(); // show the maker's details over the contact labels
+    void Memo1Click(); // hide them again
+    void Label4Click(); // write to the maker
+    void Label5Click(); // visit the maker's home page
+    void BitBtn3Click(); // back
+    void N2Click();
+    void N5Click();
+    void N6Click();
+    void N7Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void applyLook();
+    void wire();
+
+    std::unique_ptr<Ui::TAboutForm> m_ui;
+    QMenu *m_popupMenu = nullptr;
+    UrlOpener m_openUrl;
+    bool m_placed = false;
 };
+
+// Created hidden at start-up and kept until the program ends.
+extern TAboutForm *AboutForm;
