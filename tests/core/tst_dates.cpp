@@ -1,6 +1,5 @@
 // Date values: encoding limits, decoding (negative values included), weekdays, DateKey,
-// and the replaceable clock.
-#include "core/clock.h"
+// and the program directory override the other tests rely on.
 #include "core/dates.h"
 #include "core/errors.h"
 #include "core/programdir.h"
@@ -24,7 +23,6 @@ private slots:
     void nonsenseValues();
     void dateKey_data();
     void dateKey();
-    void clockSource();
     void programDirectoryOverride();
 };
 
@@ -168,20 +166,6 @@ void TestDates::dateKey()
     QFETCH(int, day);
     QFETCH(QString, key);
     QCOMPARE(qc::dateKey(year, month, day), key);
-}
-
-void TestDates::clockSource()
-{
-    const QDateTime fixed(QDate(2000, 2, 29), QTime(23, 59, 59));
-    qc::setClockSource([fixed] { return fixed; });
-    QCOMPARE(qc::now(), fixed);
-    QCOMPARE(qc::today(), QDate(2000, 2, 29));
-
-    qc::setClockSource({});
-    const QDateTime before = QDateTime::currentDateTime();
-    const QDateTime now = qc::now();
-    QVERIFY(now >= before);
-    QVERIFY(now <= QDateTime::currentDateTime());
 }
 
 void TestDates::programDirectoryOverride()
