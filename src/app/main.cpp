@@ -52,17 +52,19 @@ int main(int argc, char *argv[])
 
     Tmainform mainform;
     QObject::connect(&mainform, &Tmainform::closed, &app, &QCoreApplication::quit);
-    TSetupForm SetupForm;
-    TAboutForm AboutForm;
-    mainform.setSetupForm(&SetupForm);
-    mainform.setAboutForm(&AboutForm);
+    TSetupForm setupForm;
+    TAboutForm aboutForm;
+    AboutForm = &aboutForm;
+    mainform.setSetupForm(&setupForm);
+    mainform.setAboutForm(&aboutForm);
 
     mainform.StartupLoad = true;
     qc::guarded([&] { mainform.BitBtn6Click(); });
-    qc::guarded([&] { SetupForm.BitBtn4Click(); });
+    qc::guarded([&] { setupForm.BitBtn4Click(); });
     mainform.StartupLoad = false;
 
     showMainWindow(mainform);
     app.exec();
+    AboutForm = nullptr;
     return 0;
 }
