@@ -20,7 +20,7 @@ namespace {
 // The maker is fictional; the addresses are under the reserved example domain.
 const QString makerName = QStringLiteral("Quorvel工作室");
 const QString makerPlace = QStringLiteral("示例省样板市");
-const QString mailAddress = QStringLiteral("support@quorvel.example");
+const QString mailAddress = QStringLiteral("qc@quorvel.example");
 const QString webAddress = QStringLiteral("https://quorvel.example/");
 
 QString makerDetails()
