@@ -296,9 +296,10 @@ void TCellGrid::mousePressEvent(QMouseEvent *event)
         const auto cell = qc::layout::cellAt(m_metrics, pos);
         if (!cell || cell->y() < FixedRows)
             return;
+        // Qt keeps delivering the mouse to us while the button is held (the implicit grab), even
+        // outside the window, which is all the edge stepping needs.
         m_selecting = true;
         m_lastPointer = pos;
-        grabMouse();
         m_selectTimer.start(SelectInterval, this);
         if (*cell != m_current)
             SetCurrentCell(cell->x(), cell->y());
@@ -333,7 +334,7 @@ void TCellGrid::mouseReleaseEvent(QMouseEvent *event)
         return;
     qc::guarded([&] {
         moveToPoint(toClient(event->position()));
-        // Idle before the click step, so a handler that opens a window finds no capture left.
+        // Idle before the click step, so a handler that opens a window finds no timer running.
         stopSelecting();
         CellClicked();
     });
@@ -368,8 +369,6 @@ void TCellGrid::stopSelecting()
 {
     m_selecting = false;
     m_selectTimer.stop();
-    if (mouseGrabber() == this)
-        releaseMouse();
 }
 
 void TCellGrid::timerEvent(QTimerEvent *event)
