@@ -101,6 +101,7 @@ private Q_SLOTS:
     void edgeStepping_data();
     void edgeStepping();
     void doubleClick();
+    void focusLossEndsSelection();
     void readOnly();
     void geometry();
     void repaintsOnlyOldAndNewCell();
@@ -519,6 +520,21 @@ void tst_Calendar::doubleClick()
     QCOMPARE(doubleClicks.count(), 1);
     // The first click selected day 18; the second press and its release add no click step.
     QCOMPARE(f.log, (QStringList { "click 15", "change 18" }));
+}
+
+void tst_Calendar::focusLossEndsSelection()
+{
+    Fixture f(QDate(2000, 1, 15));
+    QVERIFY(f.show());
+    QTest::mousePress(f.cal, Qt::LeftButton, {}, f.centre(3, 3));
+    QTest::mouseMove(f.cal, QPoint(-20, 50));
+    f.other->setFocus();
+    const QPoint stopped = f.cal->currentCell();
+    QTest::qWait(200);
+    QCOMPARE(f.cal->currentCell(), stopped);
+    QTest::mouseRelease(f.cal, Qt::LeftButton, {}, QPoint(-20, 50));
+    QVERIFY(f.log.isEmpty());
+    QCOMPARE(f.cal->Day(), 15);
 }
 
 void tst_Calendar::readOnly()
