@@ -9,13 +9,13 @@
 #include "core/birthdays.h"
 #include "core/clock.h"
 #include "core/convert.h"
-#include "core/cp936.h"
 #include "core/errors.h"
 #include "messages.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -214,6 +214,7 @@ struct SortKey
 {
     QCollatorSortKey key;
     const QByteArray *bytes;
+    qsizetype index = 0;
 };
 
 bool keyLess(const SortKey &a, const SortKey &b)
@@ -234,33 +235,29 @@ void TSetupForm::fillList(const QList<QByteArray> &entries)
     QListWidget *list = m_ui->ListBox1;
     list->clear();
 
-    QStringList texts;
-    texts.reserve(entries.size());
+    const QStringList texts = qc::decodeBirthdayEntries(entries);
     std::vector<SortKey> keys;
     keys.reserve(entries.size());
-    for (const QByteArray &entry : entries) {
-        texts.append(qc::cp936::decode(entry));
-        keys.push_back({ collationKey(m_collator, texts.constLast()), &entry });
-    }
-    std::vector<qsizetype> order(entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i)
-        order[i] = i;
-    std::sort(
-        order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keyLess(keys[a], keys[b]); });
+        keys.push_back({ collationKey(m_collator, texts.at(i)), &entries.at(i), i });
+    std::sort(keys.begin(), keys.end(), keyLess);
 
-    list->setUpdatesEnabled(false);
-    for (const qsizetype i : order) {
-        auto *item = new QListWidgetItem(texts.at(i));
-        item->setData(Qt::UserRole, entries.at(i));
-        list->addItem(item);
-    }
-    list->setUpdatesEnabled(true);
+    // One insertion for the whole list, then the entries' bytes. Nothing shown depends on
+    // Qt::UserRole, so the model's change signals (one per item, each walking the view) stay off.
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    for (const SortKey &key : keys)
+        sorted.append(texts.at(key.index));
+    list->addItems(sorted);
+    const QSignalBlocker blocker(list->model());
+    for (int row = 0; row < list->count(); ++row)
+        list->item(row)->setData(Qt::UserRole, *keys[row].bytes);
 }
 
 void TSetupForm::insertEntry(const QByteArray &entry)
 {
     QListWidget *list = m_ui->ListBox1;
-    const QString text = qc::cp936::decode(entry);
+    const QString text = qc::decodeBirthdayEntries({ entry }).constFirst();
     const SortKey key { collationKey(m_collator, text), &entry };
     // After every equal entry: the first row whose entry sorts above the new one.
     int low = 0;

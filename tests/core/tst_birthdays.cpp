@@ -1,5 +1,6 @@
 // The birthday file both ways, the entry text, the checks on a new entry and the reminder window.
 #include "core/birthdays.h"
+#include "core/cp936.h"
 #include "core/errors.h"
 #include "testsupport.h"
 
@@ -180,6 +181,13 @@ void TestBirthdays::roundTripKeepsEveryByte()
 
     const BirthdayFileContents contents = parseBirthdayFile(file);
     QCOMPARE(serializeBirthdayFile(*contents.remindDays, contents.entries), file);
+
+    // The list decodes with one converter for all entries; a bad byte must not leak into the next.
+    QStringList oneByOne;
+    for (const QByteArray &entry : contents.entries)
+        oneByOne.append(cp936::decode(entry));
+    QCOMPARE(decodeBirthdayEntries(contents.entries), oneByOne);
+    QCOMPARE(oneByOne.constFirst(), u"01-28  张三"_s);
     QCOMPARE(serializeBirthdayFile(9, {}), settingsRecord(9));
 }
 
