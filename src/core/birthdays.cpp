@@ -224,7 +224,9 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EInOutError(IoError::AccessDenied);
-    if (file.write(contents) != contents.size()) {
+    // QSaveFile::commit() ignores a failure of the flush it does on closing (Qt 6.4) and would put
+    // the short file in place, so the buffer is flushed and checked here first.
+    if (file.write(contents) != contents.size() || !file.flush()) {
         file.cancelWriting();
         throw EInOutError(IoError::DiskFull);
     }
