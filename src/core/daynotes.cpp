@@ -79,7 +79,9 @@ void createNote(const QString &path, const QByteArray &content)
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         throwIoError(file);
-    if (file.write(content) != content.size())
+    // QSaveFile::commit() ignores a failure of the flush it does while closing and would rename
+    // an empty file into place on a full disk, so the buffer is flushed and checked here.
+    if (file.write(content) != content.size() || !file.flush())
         throwIoError(file);
     // QSaveFile replaces whatever is at the path when it commits. A note that appeared since the
     // caller looked (the user's editor saving it, a second copy of the program) must win, so look

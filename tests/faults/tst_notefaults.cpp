@@ -1,0 +1,127 @@
+// Fault tests of the day notes: the program never truncates or overwrites a note, and a note it
+// can't create whole (a full disk, a read-only file system) is not created at all, so no empty or
+// half-written note is later taken for the user's own.
+#include "core/daynotes.h"
+#include "core/errors.h"
+#include "core/programdir.h"
+#include "scratchfs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+class TestNoteFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_started = 0;
+        qc::setNoteLauncher([this](const qc::EditorCommand &) { ++m_started; });
+    }
+    void cleanup()
+    {
+        qc::setNoteLauncher({});
+        qc::setProgramFilePathForTesting({});
+    }
+
+    void existingNoteNeverWritten_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("header only") << qc::noteHeader(2023, 6, 15) << false;
+        QTest::newRow("other header") << QByteArrayLiteral("[At]1999-01-01\r\n") << false;
+        QTest::newRow("long text") << QByteArray(200000, 'n') << false;
+        QTest::newRow("binary") << QByteArray("\0\xff\r\n\x1a", 5) << false;
+        QTest::newRow("marked read-only") << QByteArrayLiteral("mine") << true;
+    }
+    void existingNoteNeverWritten()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, readOnly);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        const QString path = qc::notePath(dir.path(), 2023, 6, 15);
+        {
+            QFile note(path);
+            QVERIFY(note.open(QIODevice::WriteOnly));
+            QCOMPARE(note.write(content), content.size());
+        }
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        const QDateTime modified = QFileInfo(path).lastModified();
+
+        QCOMPARE(qc::noteSize(2023, 6, 15), content.size());
+        qc::openNote(2023, 6, 15);
+        qc::openNote(2123, 6, 15); // a century later: the same note
+
+        QCOMPARE(m_started, 2);
+        QCOMPARE(readAll(path), content);
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void noteThatCannotBeCreatedIsNotCreated_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("errorCode");
+        QTest::newRow("disk full") << false << qc::IoError::DiskFull;
+        QTest::newRow("read-only file system") << true << qc::IoError::AccessDenied;
+    }
+    void noteThatCannotBeCreatedIsNotCreated()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(int, errorCode);
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const QString dir = temp.filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(dir));
+        qcfault::ScratchFs fs(dir, 16);
+        if (!fs.isMounted())
+            QSKIP("no private mount namespace here to make a small or read-only file system in");
+        QVERIFY(readOnly ? fs.remountReadOnly() : fs.fill());
+        qc::setProgramFilePathForTesting(dir + QStringLiteral("/quorvelcal"));
+
+        int code = 0;
+        try {
+            qc::openNote(2023, 6, 15);
+        } catch (const qc::EInOutError &error) {
+            code = error.errorCode();
+        }
+        QCOMPARE(code, errorCode);
+        QCOMPARE(m_started, 0);
+        QVERIFY(!QFileInfo::exists(qc::notePath(dir, 2023, 6, 15)));
+        const QStringList left = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QCOMPARE(left, readOnly ? QStringList() : QStringList { QStringLiteral("filler") });
+    }
+
+private:
+    int m_started = 0;
+};
+
+int main(int argc, char *argv[])
+{
+    // Before Qt starts any thread.
+    qcfault::enterPrivateMountNamespace();
+    QCoreApplication app(argc, argv);
+    TestNoteFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_notefaults.moc"
