@@ -1,0 +1,115 @@
+// Start-up with a damaged birthday file: every length from empty to two whole records, filled
+// with bytes of several kinds, goes through the same steps the program's start takes (load
+// without the dialog, the reminder check, the main window's first paint). None may crash; a
+// file that ends inside a record reports it once and keeps the entries read before.
+#include "UABOUT.h"
+#include "core/birthdays.h"
+#include "core/programdir.h"
+#include "mainunit.h"
+#include "messages.h"
+#include "testsupport.h"
+#include "usetup.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+QByteArray pattern(const QString &kind, qsizetype size)
+{
+    QByteArray bytes(size, '\0');
+    if (kind == QLatin1String("zeros"))
+        return bytes;
+    if (kind == QLatin1String("all ones"))
+        return bytes.fill('\xff');
+    if (kind == QLatin1String("whole records")) {
+        // A real file: remind 3 days, a birthday today and one with a two-byte name.
+        QByteArray file(3 * qc::BirthdayRecordSize, '\0');
+        file[0] = 3;
+        const QByteArray first("\x06\x0f\x05"
+                               "Alice",
+            8);
+        const QByteArray second("\x0c\x1f\x04\xd5\xc5\xc8\xfd", 7);
+        file.replace(qc::BirthdayRecordSize, first.size(), first);
+        file.replace(2 * qc::BirthdayRecordSize, second.size(), second);
+        return file.left(size);
+    }
+    QRandomGenerator random(quint32(size) * 7919u);
+    for (char &byte : bytes)
+        byte = char(random.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+class TestDamagedStart : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qctest::fixToday(QDate(2023, 6, 14));
+        qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
+            (kind == qc::MessageKind::Error ? m_errors : m_information).append(text);
+            return true;
+        });
+    }
+
+    void everyShortLength_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : { "zeros", "all ones", "whole records", "random" })
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void everyShortLength()
+    {
+        QFETCH(QString, kind);
+        qctest::ProgramDir dir;
+        const QString path = qc::birthdayFilePath();
+        for (qsizetype length = 0; length <= 2 * qc::BirthdayRecordSize; ++length) {
+            const QByteArray bytes = pattern(kind, length);
+            {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                QCOMPARE(file.write(bytes), length);
+            }
+            m_errors.clear();
+            m_information.clear();
+
+            // What main() does, in its order.
+            Tmainform mainform;
+            TSetupForm setupForm;
+            mainform.setSetupForm(&setupForm);
+            mainform.StartupLoad = true;
+            qc::guarded([&] { mainform.BitBtn6Click(); });
+            qc::guarded([&] { setupForm.BitBtn4Click(); });
+            mainform.StartupLoad = false;
+            mainform.show();
+            (void)mainform.grab();
+
+            const QByteArray where = "length " + QByteArray::number(length);
+            const bool whole = length > 0 && length % qc::BirthdayRecordSize == 0;
+            QVERIFY2(m_errors
+                    == (whole ? QStringList() : QStringList { QStringLiteral("Read beyond end of file.") }),
+                QByteArray(where + ": " + m_errors.join(u'|').toUtf8()).constData());
+            QVERIFY2(setupForm.isHidden(), where.constData());
+            const qsizetype entries = std::max<qsizetype>(0, length / qc::BirthdayRecordSize - 1);
+            QVERIFY2(setupForm.birthdayEntries().size() == entries, where.constData());
+            if (kind == QLatin1String("whole records") && length >= 2 * qc::BirthdayRecordSize)
+                QCOMPARE(m_information, QStringList { QStringLiteral("生日提醒：6月15日是Alice的生日") });
+            // Loading never writes.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(file.readAll() == bytes, where.constData());
+        }
+    }
+
+private:
+    QStringList m_errors;
+    QStringList m_information;
+};
+
+QTEST_MAIN(TestDamagedStart)
+#include "tst_damagedstart.moc"
