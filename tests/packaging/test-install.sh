@@ -29,13 +29,23 @@ check_file() { [[ -f "$1" ]] || fail "missing file ${1#"$work"/}"; }
 check_birthday_file_opened() {
     local program=$1 cwd=$2 expected=$3
     mkfifo "$expected"
-    (cd "$cwd" && exec "$program" >"$work/program.log" 2>&1) &
+    (cd "$cwd" && QT_QPA_PLATFORM=offscreen exec "$program" >"$work/program.log" 2>&1) &
     local pid=$!
     pids+=("$pid")
     # 53 bytes: the settings record with remind days 0, so no reminder box waits for an answer.
-    if timeout 60 bash -c 'head -c 53 /dev/zero > "$1"' _ "$expected"; then
+    # The write can only finish once the program has opened the FIFO.
+    head -c 53 /dev/zero >"$expected" &
+    local writer=$!
+    pids+=("$writer")
+    local waited=0
+    while kill -0 "$writer" 2>/dev/null && kill -0 "$pid" 2>/dev/null && ((waited < 600)); do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    if ! kill -0 "$writer" 2>/dev/null && wait "$writer"; then
         echo "ok: $program read ${expected#"$work"/}"
     else
+        kill "$writer" 2>/dev/null || true
         fail "$program did not open ${expected#"$work"/} (log: $(cat "$work/program.log"))"
     fi
     kill "$pid" 2>/dev/null || true
@@ -71,9 +81,12 @@ if [[ -L "$link" ]]; then
 else
     fail "bin/quorvelcal is no symbolic link"
 fi
-# Nothing but the link may land in the shared bin/.
+# Nothing but the link may land in the shared bin/, and nothing outside the three trees.
 extra=$(find "$prefix/bin" -mindepth 1 ! -name quorvelcal)
 [[ -z "$extra" ]] || fail "unexpected files in bin/: $extra"
+top_level=$(cd "$prefix" && find . -mindepth 1 -maxdepth 2 | LC_ALL=C sort | tr '\n' ' ')
+[[ "$top_level" == "./bin ./bin/quorvelcal ./opt ./opt/quorvelcal ./share ./share/applications ./share/icons ./share/metainfo " ]] ||
+    fail "the prefix holds: $top_level"
 
 echo "== validators =="
 desktop-file-validate "$prefix/share/applications/$app_id.desktop" || fail "desktop-file-validate"
@@ -100,7 +113,7 @@ else
     tar -xzf "${archives[0]}" -C "$work/unpacked"
     top=$(find "$work/unpacked" -mindepth 1 -maxdepth 1)
     [[ $(wc -l <<<"$top") -eq 1 && -d "$top" ]] || fail "archive does not hold one directory"
-    listing=$(cd "$top" && find . -mindepth 1 | sort | tr '\n' ' ')
+    listing=$(cd "$top" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
     expected_listing="./LICENSE ./README.md ./icons "
     for size in 128 16 22 24 256 32 48 64; do expected_listing+="./icons/quorvelcal-$size.png "; done
     expected_listing+="./quorvelcal ./quorvelcal.desktop "
