@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 
 #include <algorithm>
 #include <array>
@@ -348,7 +347,7 @@ void Tmainform::BitBtn4Click()
 {
     qc::guarded([&] {
         // Without a notification area nothing could bring a hidden window back.
-        if (QSystemTrayIcon::isSystemTrayAvailable())
+        if (m_itask->isAvailable())
             hide();
         else
             showMinimized();

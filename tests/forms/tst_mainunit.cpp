@@ -2,6 +2,7 @@
 // change, jumping to today, the status bar after a click on a day, the note button, the clock,
 // the exit question, the close box, hiding and coming back through the icon.
 #include "components/calendar.h"
+#include "components/trayicon.h"
 #include "core/clock.h"
 #include "core/daynotes.h"
 #include "forms/mainunit.h"
@@ -12,7 +13,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <memory>
@@ -32,6 +32,20 @@ QString heldKey(const TCalendar *grid)
 }
 
 } // namespace
+
+// A notification area that is there or not, as the test says.
+class FakeTray final : public qc::TrayShell
+{
+public:
+    explicit FakeTray(bool available)
+        : m_available(available)
+    { }
+    bool available() const override { return m_available; }
+    void notify(Message, const Record &) override { }
+
+private:
+    bool m_available;
+};
 
 class TestMainUnit : public QObject
 {
@@ -262,13 +276,23 @@ private Q_SLOTS:
         QCOMPARE(closed.size(), 1);
     }
 
+    void hideAndComeBackThroughIcon_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("notification area") << true;
+        QTest::newRow("no notification area") << false;
+    }
+
     void hideAndComeBackThroughIcon()
     {
+        QFETCH(bool, trayAvailable);
+        qc::setTrayShellFactory([trayAvailable] { return std::make_unique<FakeTray>(trayAvailable); });
         createOn(QDate(2000, 1, 31));
+        qc::setTrayShellFactory({});
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
-        if (QSystemTrayIcon::isSystemTrayAvailable())
+        if (trayAvailable)
             QVERIFY(!m_form->isVisible());
         else
             QVERIFY(m_form->isVisible() && m_form->isMinimized()); // never stranded without an icon
