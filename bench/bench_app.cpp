@@ -1,0 +1,310 @@
+// Start-up, memory and idle figures of the whole program, each beside a bare Qt window of the
+// same size that this benchmark builds as the floor. Every sample is a fresh process (this
+// executable again, in child mode), timed from just before it is started to the end of the first
+// frame the main window paints; the figure printed is the median of several runs after a warm-up.
+//
+// The child repeats main()'s start-up sequence over the real windows rather than timing the
+// program's executable: the offscreen platform gives an outside observer nothing to see, and this
+// way both platforms are measured alike. Keep the sequence in step with src/app/main.cpp.
+//
+//   bench_app [runs]            start-up and memory, with no birthday file and with 1,000 birthdays
+//   bench_app --idle [seconds]  processor time and repainted widgets of a running, idle program
+#include "UABOUT.h"
+#include "components/glyphs.h"
+#include "core/birthdays.h"
+#include "core/clock.h"
+#include "core/programdir.h"
+#include "fonts.h"
+#include "mainunit.h"
+#include "messages.h"
+#include "usetup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMap>
+#include <QPaintEvent>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+qint64 monotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+double cpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+QByteArray birthdayFile(int count)
+{
+    QRandomGenerator random(1000);
+    QByteArray data(qc::BirthdayRecordSize * (count + 1), '\0');
+    data[0] = char(qc::DefaultRemindDays);
+    for (int i = 1; i <= count; ++i) {
+        char *record = data.data() + i * qc::BirthdayRecordSize;
+        record[0] = char(1 + random.bounded(12));
+        record[1] = char(1 + random.bounded(28));
+        const QByteArray name = "\xd5\xc5\xc8\xfd" + QByteArray::number(i); // two characters and a number
+        record[2] = char(name.size());
+        std::copy(name.cbegin(), name.cend(), record + 3);
+    }
+    return data;
+}
+
+// Notes the first paint of any widget in the window and reports once the frame it belongs to is
+// done (the zero timer runs after the backing store has painted and flushed the whole window).
+class FirstFrame : public QObject
+{
+public:
+    explicit FirstFrame(std::function<void()> done)
+        : m_done(std::move(done))
+    { }
+
+    // Paint events per widget, once counting starts.
+    QMap<QString, int> paints;
+    bool counting = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            if (!m_seen) {
+                m_seen = true;
+                QTimer::singleShot(0, this, m_done);
+            }
+            if (counting) {
+                const QString name = watched->objectName().isEmpty()
+                    ? QString::fromLatin1(watched->metaObject()->className())
+                    : watched->objectName();
+                ++paints[name];
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_done;
+    bool m_seen = false;
+};
+
+int child(int argc, char *argv[])
+{
+    const bool bare = qstrcmp(argv[2], "bare") == 0;
+    const bool label = qstrcmp(argv[2], "label") == 0;
+    const QString programDir = QString::fromLocal8Bit(argv[3]);
+    const bool idle = qstrcmp(argv[4], "idle") == 0;
+    const int idleSeconds = argc > 5 ? atoi(argv[5]) : 10;
+
+    QApplication app(argc, argv);
+    qc::setProgramFilePathForTesting(programDir + QStringLiteral("/quorvelcal"));
+    // The reminders a real user would answer one by one are counted instead of shown.
+    qc::setMessageHook([](qc::MessageKind, const QString &, const QString &) { return true; });
+
+    FirstFrame probe([&] {
+        const qint64 painted = monotonicNs();
+        if (!idle) {
+            // Memory once the first frame is out and the loop has settled for a moment.
+            QTimer::singleShot(300, [painted] {
+                std::printf("%lld %lld\n", painted, residentKb());
+                std::fflush(stdout);
+                _exit(0);
+            });
+            return;
+        }
+        QTimer::singleShot(2000, [&] {
+            probe.counting = true;
+            const double start = cpuMs();
+            QTimer::singleShot(idleSeconds * 1000, [&, start] {
+                std::printf("cpu %.2f\n", cpuMs() - start);
+                for (auto it = probe.paints.cbegin(); it != probe.paints.cend(); ++it)
+                    std::printf("paint %s %d\n", qPrintable(it.key()), it.value());
+                std::fflush(stdout);
+                _exit(0);
+            });
+        });
+    });
+    app.installEventFilter(&probe);
+
+    if (bare) {
+        QWidget window;
+        window.resize(560, 420);
+        window.show();
+        return app.exec();
+    }
+    if (label) {
+        // The bare window plus one line of Chinese text: what any window with text pays for the
+        // font system, shown beside the floor to tell that cost from the program's own.
+        QLabel window(QStringLiteral("Quorvel日历记事本"));
+        QFont font = window.font();
+        font.setPixelSize(16);
+        window.setFont(font);
+        window.resize(560, 420);
+        window.show();
+        return app.exec();
+    }
+
+    // main()'s sequence.
+    app.setApplicationName(QStringLiteral("quorvelcal"));
+    QApplication::setWindowIcon(qc::programIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+    qc::installFontSubstitutions();
+    qc::installToolTipTiming(app);
+    Tmainform mainform;
+    TSetupForm setupForm;
+    TAboutForm aboutForm;
+    AboutForm = &aboutForm;
+    mainform.setSetupForm(&setupForm);
+    mainform.setAboutForm(&aboutForm);
+    mainform.StartupLoad = true;
+    qc::guarded([&] { mainform.BitBtn6Click(); });
+    qc::guarded([&] { setupForm.BitBtn4Click(); });
+    mainform.StartupLoad = false;
+    mainform.show();
+    return app.exec();
+}
+
+struct Sample
+{
+    double ms = 0;
+    double kb = 0;
+};
+
+Sample runOnce(const QString &kind, const QString &dir)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const qint64 started = monotonicNs();
+    process.start(QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--child"), kind, dir, QStringLiteral("paint") });
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        qFatal("child %s failed", qPrintable(kind));
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    return { double(fields.value(0).toLongLong() - started) / 1e6, fields.value(1).toDouble() };
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void startup(int runs)
+{
+    QTemporaryDir empty;
+    QTemporaryDir full;
+    QFile file(full.filePath(QStringLiteral("quorvelcal.CFG")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(birthdayFile(1000)) < 0)
+        qFatal("cannot write the birthday file");
+    file.close();
+
+    struct Case
+    {
+        const char *label;
+        QString kind;
+        QString dir;
+        std::vector<double> ms;
+        std::vector<double> kb;
+    };
+    std::vector<Case> cases {
+        { "bare Qt window", QStringLiteral("bare"), empty.path(), {}, {} },
+        { "window with one CJK label", QStringLiteral("label"), empty.path(), {}, {} },
+        { "program, no birthday file", QStringLiteral("app"), empty.path(), {}, {} },
+        { "program, 1,000 birthdays", QStringLiteral("app"), full.path(), {}, {} },
+    };
+    for (Case &c : cases)
+        runOnce(c.kind, c.dir); // warm-up: file cache, font cache
+    // Interleaved, so drift in the machine's load touches every case alike.
+    for (int run = 0; run < runs; ++run) {
+        for (Case &c : cases) {
+            const Sample sample = runOnce(c.kind, c.dir);
+            c.ms.push_back(sample.ms);
+            c.kb.push_back(sample.kb);
+        }
+    }
+    const double floorMs = median(cases[0].ms);
+    const double floorKb = median(cases[0].kb);
+    std::printf("start-up to first frame, platform %s, median of %d runs\n",
+        qPrintable(QGuiApplication::platformName()), runs);
+    std::printf("  %-28s %9s %7s %7s %9s %7s\n", "", "ms", "min", "max", "RSS kB", "RSS x");
+    for (const Case &c : cases) {
+        const double ms = median(c.ms);
+        const double kb = median(c.kb);
+        std::printf("  %-28s %9.1f %7.1f %7.1f %9.0f %7.2f   time x %.2f\n", c.label, ms,
+            *std::min_element(c.ms.begin(), c.ms.end()), *std::max_element(c.ms.begin(), c.ms.end()), kb,
+            kb / floorKb, ms / floorMs);
+    }
+    std::printf("  targets: time within 1.5 x the bare window, resident memory within 1.3 x\n");
+}
+
+void idleRun(int seconds)
+{
+    QTemporaryDir empty;
+    std::printf(
+        "idle for %d s after start-up, platform %s\n", seconds, qPrintable(QGuiApplication::platformName()));
+    for (const char *kind : { "bare", "app" }) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QCoreApplication::applicationFilePath(),
+            { QStringLiteral("--child"), QString::fromLatin1(kind), empty.path(), QStringLiteral("idle"),
+                QString::number(seconds) });
+        if (!process.waitForFinished((seconds + 60) * 1000) || process.exitCode() != 0)
+            qFatal("idle child failed");
+        std::printf("  %s:\n", kind);
+        for (const QByteArray &line : process.readAllStandardOutput().trimmed().split('\n')) {
+            if (line.startsWith("cpu "))
+                std::printf("    processor time %s ms (target under 20 ms for the program)\n",
+                    line.mid(4).constData());
+            else
+                std::printf("    repainted %s times: %s\n", line.split(' ').value(2).constData(),
+                    line.split(' ').value(1).constData());
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc >= 5 && qstrcmp(argv[1], "--child") == 0)
+        return child(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc >= 2 && qstrcmp(argv[1], "--idle") == 0)
+        idleRun(argc >= 3 ? atoi(argv[2]) : 10);
+    else
+        startup(argc >= 2 ? atoi(argv[1]) : 7);
+    return 0;
+}
