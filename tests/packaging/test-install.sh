@@ -20,6 +20,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
