@@ -14,7 +14,7 @@ TCalendar::TCalendar(QWidget *parent)
     : TCellGrid(parent)
 {
     m_heldDate = qc::fromQDate(qc::today());
-    RefreshMonth();
+    TCalendar::RefreshMonth();
 }
 
 int TCalendar::Year() const
@@ -134,10 +134,20 @@ void TCalendar::RefreshMonth()
     const auto done = qScopeGuard([this] { m_refreshing = false; });
     const qc::DateParts parts = qc::decodeDate(m_heldDate);
     const int firstWeekday = qc::dayOfWeek(qc::encodeDate(parts.year, parts.month, 1));
-    m_monthOffset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
+    const int offset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
+    const int length = CurrentMonthLength();
+    // A new day in a month laid out the same way changes no label: SetCurrentCell repaints the
+    // old and the new cell, and that is all that changes on the screen.
+    const bool sameLayout = m_laidOut && offset == m_monthOffset && length == m_laidOutLength
+        && m_startOfWeek == m_laidOutStartOfWeek;
+    m_monthOffset = offset;
+    m_laidOutLength = length;
+    m_laidOutStartOfWeek = m_startOfWeek;
+    m_laidOut = true;
     const QPoint cell = qc::layout::cellOfDay(m_monthOffset, parts.day);
     SetCurrentCell(cell.x(), cell.y());
-    update();
+    if (!sameLayout)
+        update();
 }
 
 const QStringList &TCalendar::dayNames()

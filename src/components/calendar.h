@@ -77,4 +77,8 @@ private:
     bool m_useCurrentDate = true;
     bool m_readOnly = false;
     bool m_refreshing = false;
+    // What the cells were last laid out for, to tell a move within the month from a new layout.
+    bool m_laidOut = false;
+    int m_laidOutLength = 0;
+    int m_laidOutStartOfWeek = 0;
 };

@@ -10,7 +10,7 @@ namespace {
 QString resourcePath(const QString &name)
 {
     for (const auto *extension : { ".xpm", ".png" }) {
-        const QString path = QLatin1String(":/") + name + QLatin1String(extension);
+        QString path = QLatin1String(":/") + name + QLatin1String(extension);
         if (QFile::exists(path))
             return path;
     }

@@ -213,7 +213,7 @@ void setMessageHook(MessageHook hook)
 void reportException(std::exception_ptr error)
 {
     try {
-        std::rethrow_exception(error);
+        std::rethrow_exception(std::move(error));
     } catch (const Exception &e) {
         showErrorBox(e.message());
     } catch (const std::exception &e) {

@@ -597,6 +597,23 @@ void tst_Calendar::repaintsOnlyOldAndNewCell()
     std::sort(painted.begin(), painted.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
     QCOMPARE(painted, (QList<QPoint> { QPoint(3, 3), QPoint(4, 3) }));
     QTest::mouseRelease(f.cal, Qt::LeftButton, {}, f.centre(4, 3));
+    QCOMPARE(f.cal->Day(), 13);
+
+    // A day picked with the keys changes the date, yet the month looks the same but for two cells.
+    QCoreApplication::processEvents();
+    f.cal->painted.clear();
+    QTest::keyClick(f.cal, Qt::Key_Right);
+    QCOMPARE(f.cal->Day(), 14);
+    QTRY_VERIFY(!f.cal->painted.isEmpty());
+    QCoreApplication::processEvents();
+    painted = f.cal->painted;
+    std::sort(painted.begin(), painted.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
+    QCOMPARE(painted, (QList<QPoint> { QPoint(4, 3), QPoint(5, 3) }));
+
+    // A new month is laid out afresh.
+    f.cal->painted.clear();
+    f.cal->setMonth(2);
+    QTRY_VERIFY(f.cal->painted.size() >= 42);
 }
 
 void tst_Calendar::rendering()
