@@ -1,6 +1,7 @@
 // The program entry: the start-up sequence. The three windows are created once here and live
 // until the program ends; the birthdays are loaded and announced before the main window shows.
 #include "components/glyphs.h"
+#include "core/platform.h"
 #include "forms/UABOUT.h"
 #include "forms/fonts.h"
 #include "forms/mainunit.h"
@@ -9,31 +10,22 @@
 
 #include <QApplication>
 
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
-
 namespace {
 
 // The show command the program was started with: minimised or maximised on request.
 void showMainWindow(Tmainform &mainform)
 {
-#ifdef Q_OS_WIN
-    STARTUPINFOW startup {};
-    startup.cb = sizeof(startup);
-    GetStartupInfoW(&startup);
-    if (startup.dwFlags & STARTF_USESHOWWINDOW) {
-        if (startup.wShowWindow == SW_SHOWMINNOACTIVE) {
-            mainform.showMinimized();
-            return;
-        }
-        if (startup.wShowWindow == SW_SHOWMAXIMIZED) {
-            mainform.showMaximized();
-            return;
-        }
+    switch (qc::platform::startShowCommand()) {
+    case qc::platform::StartShow::Minimized:
+        mainform.showMinimized();
+        break;
+    case qc::platform::StartShow::Maximized:
+        mainform.showMaximized();
+        break;
+    case qc::platform::StartShow::Normal:
+        mainform.show();
+        break;
     }
-#endif
-    mainform.show();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cp936.h"
 #include "dates.h"
 #include "errors.h"
+#include "platform.h"
 #include "programdir.h"
 
 #include <QDir>
@@ -13,10 +14,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-
-#ifdef Q_OS_WIN
-#include <qt_windows.h>
-#endif
 
 namespace qc {
 
@@ -127,11 +124,9 @@ qint64 noteSize(int year, int month, int day)
 EditorCommand editorCommand(const QString &notePath)
 {
 #ifdef Q_OS_WIN
-    wchar_t buffer[MAX_PATH + 1] = {};
-    const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
-    const QString windowsDirectory = QString::fromWCharArray(buffer, length <= MAX_PATH ? int(length) : 0);
     // Notepad takes the whole command tail as the file name, so the path is passed unquoted.
-    return { windowsDirectory + QStringLiteral("\\NOTEPAD.EXE"), {}, QDir::toNativeSeparators(notePath) };
+    return { platform::windowsDirectory() + QStringLiteral("\\NOTEPAD.EXE"), {},
+        QDir::toNativeSeparators(notePath) };
 #else
     // One argument and no shell: no quoting or word splitting can change which file is opened.
     return { QStringLiteral("xdg-open"), { notePath }, {} };
