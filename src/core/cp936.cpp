@@ -1,5 +1,8 @@
-// Code page 936 through Qt's ICU-backed converter. Every byte count of the program goes through here.
+// Code page 936 through Qt's ICU-backed converter, or the system's tables where Qt has no ICU (Windows).
+// Every byte count of the program goes through here.
 #include "cp936.h"
+
+#include "platform.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -27,6 +30,16 @@ QStringEncoder newEncoder()
     return encoder;
 }
 
+#ifdef Q_OS_WIN
+// Qt's Windows builds usually come without ICU and then have no converter for this code page;
+// the system's own tables stand in.
+bool qtConverts()
+{
+    static const bool valid = QStringEncoder(CodecName).isValid();
+    return valid;
+}
+#endif
+
 // Length of the code point starting at index i (a surrogate pair counts as one).
 qsizetype codePointLength(QStringView text, qsizetype i)
 {
@@ -37,6 +50,10 @@ qsizetype codePointLength(QStringView text, qsizetype i)
 
 QByteArray encode(QStringView text, bool *ok)
 {
+#ifdef Q_OS_WIN
+    if (!qtConverts())
+        return platform::encodeCodePage936(text, ok);
+#endif
     QStringEncoder encoder = newEncoder();
     QByteArray bytes = encoder.encode(text);
     // The converter drops a high surrogate at the very end (it waits for its partner);
@@ -57,6 +74,10 @@ bool canEncode(QStringView text)
 
 QString decode(const QByteArray &bytes)
 {
+#ifdef Q_OS_WIN
+    if (!qtConverts())
+        return platform::decodeCodePage936(bytes);
+#endif
     QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
     Q_ASSERT(decoder.isValid());
     QString text = decoder.decode(bytes);
@@ -88,7 +109,6 @@ QString cutText(QStringView text, qsizetype maxBytes)
 {
     // Counted per character rather than by decoding cut bytes, so characters the code page
     // cannot store survive (each counts as the one "?" byte it would be stored as).
-    QStringEncoder encoder = newEncoder();
     qsizetype used = 0;
     qsizetype end = 0;
     while (end < text.size()) {
@@ -96,7 +116,7 @@ QString cutText(QStringView text, qsizetype maxBytes)
         const QChar first = text[end];
         const qsizetype bytes = first.unicode() < 0x80 || (length == 1 && first.isSurrogate())
             ? 1
-            : QByteArray(encoder.encode(text.mid(end, length))).size();
+            : encode(text.mid(end, length)).size();
         if (used + bytes > maxBytes)
             break;
         used += bytes;

@@ -34,4 +34,42 @@ StartShow startShowCommand()
     return StartShow::Normal;
 }
 
+#ifdef Q_OS_WIN
+namespace {
+
+constexpr UINT CodePage936 = 936;
+
+} // namespace
+
+QByteArray encodeCodePage936(QStringView text, bool *ok)
+{
+    if (ok)
+        *ok = true;
+    if (text.isEmpty())
+        return {};
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int length = int(text.size());
+    BOOL usedDefault = FALSE;
+    const int size
+        = WideCharToMultiByte(CodePage936, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0, "?", nullptr);
+    QByteArray bytes(size, Qt::Uninitialized);
+    WideCharToMultiByte(
+        CodePage936, WC_NO_BEST_FIT_CHARS, wide, length, bytes.data(), size, "?", &usedDefault);
+    if (ok)
+        *ok = !usedDefault;
+    return bytes;
+}
+
+QString decodeCodePage936(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    const int length = int(bytes.size());
+    const int size = MultiByteToWideChar(CodePage936, 0, bytes.data(), length, nullptr, 0);
+    QString text(size, Qt::Uninitialized);
+    MultiByteToWideChar(CodePage936, 0, bytes.data(), length, reinterpret_cast<wchar_t *>(text.data()), size);
+    return text;
+}
+#endif
+
 } // namespace qc::platform

@@ -1,8 +1,9 @@
 // The Windows services the program uses, in one place: the Windows directory (Notepad is taken from
-// there) and the show command a shortcut starts the program with. On other systems they answer
-// neutrally (an empty directory, a normal show).
+// there), the show command a shortcut starts the program with, and the system's code page 936
+// tables. On other systems the first two answer neutrally (an empty directory, a normal show).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace qc::platform {
@@ -13,5 +14,13 @@ QString windowsDirectory();
 // How the program was asked to show its first window (a Windows shortcut's "Run" setting).
 enum class StartShow { Normal, Minimized, Maximized };
 StartShow startShowCommand();
+
+#ifdef Q_OS_WIN
+// Code page 936 through the system, for a Qt built without ICU (its usual Windows build), which
+// has no converter of its own for it. A character the code page lacks becomes "?" and sets *ok
+// to false; bytes that are no character decode to the system's replacement character.
+QByteArray encodeCodePage936(QStringView text, bool *ok = nullptr);
+QString decodeCodePage936(QByteArrayView bytes);
+#endif
 
 } // namespace qc::platform
