@@ -115,13 +115,33 @@ void TFramePanel::paintEvent(QPaintEvent *event)
 
 TAboutForm::TAboutForm(QWidget *parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::TAboutForm>())
     , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
-    m_ui->setupUi(this);
+    // The dialog lives from start-up but is rarely opened: only what a hidden window needs is set
+    // here; its controls, picture and fonts are built the first time it is shown.
+    setObjectName(QStringLiteral("TAboutForm"));
+    setWindowTitle(QStringLiteral("关于"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(345, 257);
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setColours(this, palette().color(QPalette::WindowText), QColor(128, 128, 192));
+    setAutoFillBackground(true);
+}
+
+TAboutForm::~TAboutForm() = default;
+
+void TAboutForm::setUrlOpener(UrlOpener opener)
+{
+    m_openUrl = std::move(opener);
+}
+
+void TAboutForm::ensureBuilt()
+{
+    if (m_ui)
+        return;
+    m_ui = std::make_unique<Ui::TAboutForm>();
+    m_ui->setupUi(this);
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -140,19 +160,22 @@ TAboutForm::TAboutForm(QWidget *parent)
     wire();
 }
 
-TAboutForm::~TAboutForm() = default;
-
-void TAboutForm::setUrlOpener(UrlOpener opener)
+QMenu *TAboutForm::popupMenu()
 {
-    m_openUrl = std::move(opener);
+    ensureBuilt();
+    return m_popupMenu;
+}
+
+void TAboutForm::setVisible(bool visible)
+{
+    // Before QDialog shows the children: controls made during the show event would stay hidden.
+    if (visible)
+        ensureBuilt();
+    QDialog::setVisible(visible);
 }
 
 void TAboutForm::applyLook()
 {
-    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
-    setColours(this, palette().color(QPalette::WindowText), QColor(128, 128, 192));
-    setAutoFillBackground(true);
-
     const QFont song = pixelFont(QStringLiteral("宋体"), 16);
 
     QFont banner = pixelFont(QStringLiteral("楷体_GB2312"), 20);
@@ -218,7 +241,7 @@ void TAboutForm::wire()
 
 bool TAboutForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (isLeftClick(watched, event)) {
+    if (m_ui && isLeftClick(watched, event)) {
         if (watched == m_ui->Label2)
             qc::guarded([&] { Label2Click(); });
         else if (watched == m_ui->Label4)
@@ -244,11 +267,13 @@ void TAboutForm::showEvent(QShowEvent *event)
 
 void TAboutForm::Label2Click()
 {
+    ensureBuilt();
     m_ui->Memo1->show();
 }
 
 void TAboutForm::Memo1Click()
 {
+    ensureBuilt();
     m_ui->Memo1->hide();
 }
 

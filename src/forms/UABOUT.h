@@ -52,7 +52,10 @@ public:
     using UrlOpener = std::function<bool(const QUrl &url)>;
     void setUrlOpener(UrlOpener opener);
 
-    QMenu *popupMenu() const { return m_popupMenu; }
+    // The picture's menu; building the dialog's controls if it has never been shown.
+    QMenu *popupMenu();
+
+    void setVisible(bool visible) override;
 
 public Q_SLOTS:
     void Label2Click(); // show the maker's details over the contact labels
@@ -70,10 +73,11 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void ensureBuilt();
     void applyLook();
     void wire();
 
-    std::unique_ptr<Ui::TAboutForm> m_ui;
+    std::unique_ptr<Ui::TAboutForm> m_ui; // null until the first show
     QMenu *m_popupMenu = nullptr;
     UrlOpener m_openUrl;
     bool m_placed = false;
