@@ -135,7 +135,7 @@ void TCalendar::RefreshMonth()
     const qc::DateParts parts = qc::decodeDate(m_heldDate);
     const int firstWeekday = qc::dayOfWeek(qc::encodeDate(parts.year, parts.month, 1));
     const int offset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
-    const int length = CurrentMonthLength();
+    const int length = qc::daysInMonth(parts.year, parts.month);
     // A new day in a month laid out the same way changes no label: SetCurrentCell repaints the
     // old and the new cell, and that is all that changes on the screen.
     const bool sameLayout = m_laidOut && offset == m_monthOffset && length == m_laidOutLength
