@@ -147,6 +147,24 @@ private Q_SLOTS:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("关于"));
     }
 
+    void answersBeforeItsFirstShow()
+    {
+        // Start-up creates the dialog hidden and builds its controls only when they are needed.
+        TAboutForm fresh;
+        QCOMPARE(fresh.windowTitle(), QStringLiteral("关于"));
+        QCOMPARE(fresh.size(), QSize(345, 257));
+        fresh.Label2Click();
+        auto *memo = fresh.findChild<QPlainTextEdit *>(QStringLiteral("Memo1"));
+        QVERIFY(memo);
+        QVERIFY(!memo->isHidden());
+        fresh.Memo1Click();
+        QVERIFY(memo->isHidden());
+        QVERIFY(fresh.popupMenu()->findChild<QAction *>(QStringLiteral("N7")));
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        QCOMPARE(fresh.findChildren<QPlainTextEdit *>().size(), 1); // built once only
+    }
+
 private:
     template<typename T> T *child(const char *name)
     {
