@@ -74,45 +74,6 @@ bool isLeftClick(QObject *watched, QEvent *event)
 
 } // namespace
 
-TFramePanel::TFramePanel(QWidget *parent)
-    : QLabel(parent)
-{
-    setAutoFillBackground(true);
-}
-
-void TFramePanel::setFrameParts(Bevel outer, Bevel inner, int borderWidth, bool singleBorder)
-{
-    m_outer = outer;
-    m_inner = inner;
-    m_borderWidth = borderWidth;
-    m_singleBorder = singleBorder;
-    const int margin = (singleBorder ? 2 : 0) + (outer != bvNone) + borderWidth + (inner != bvNone);
-    setContentsMargins(margin, margin, margin, margin);
-    update();
-}
-
-void TFramePanel::paintEvent(QPaintEvent *event)
-{
-    {
-        QPainter painter(this);
-        QRect area = rect();
-        if (m_singleBorder) {
-            qDrawWinPanel(&painter, area, palette(), true);
-            area.adjust(2, 2, -2, -2);
-        }
-        const auto drawBevel = [&](Bevel bevel) {
-            if (bevel == bvNone)
-                return;
-            qDrawShadeRect(&painter, area, palette(), bevel == bvLowered, 1, 0, nullptr);
-            area.adjust(1, 1, -1, -1);
-        };
-        drawBevel(m_outer);
-        area.adjust(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
-        drawBevel(m_inner);
-    }
-    QLabel::paintEvent(event);
-}
-
 TAboutForm::TAboutForm(QWidget *parent)
     : QDialog(parent)
     , m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
@@ -182,13 +143,13 @@ void TAboutForm::applyLook()
     banner.setBold(true);
     m_ui->Softname->setFont(banner);
     setColours(m_ui->Softname, Qt::red, QColor(255, 255, 128));
-    m_ui->Softname->setFrameParts(TFramePanel::bvRaised, TFramePanel::bvLowered, 2, false);
+    m_ui->Softname->setBevels(TPanel::bvRaised, TPanel::bvLowered, 1, 2, false);
 
     m_ui->Version->setFont(song);
     setColours(m_ui->Version, Qt::yellow);
 
     setColours(m_ui->Panel1, Qt::black, Qt::white);
-    m_ui->Panel1->setFrameParts(TFramePanel::bvLowered, TFramePanel::bvNone, 0, true);
+    m_ui->Panel1->setBevels(TPanel::bvLowered, TPanel::bvNone, 1, 0, true);
 
     const auto styleLabel = [&](QLabel *label, const QColor &colour, bool underline, bool italic) {
         QFont font = song;
@@ -218,12 +179,12 @@ void TAboutForm::applyLook()
     memo->raise();
 
     setColours(m_ui->Panel2, Qt::black, QColor(255, 128, 128));
-    m_ui->Panel2->setFrameParts(TFramePanel::bvLowered, TFramePanel::bvNone, 0, false);
+    m_ui->Panel2->setBevels(TPanel::bvLowered, TPanel::bvNone, 1, 0, false);
     m_ui->BitBtn3->setFont(song);
     setColours(m_ui->BitBtn3, Qt::blue);
     m_ui->BitBtn3->setIcon(qc::glyphIcon(qc::Glyph::Back));
 
-    m_ui->Panel3->setFrameParts(TFramePanel::bvLowered, TFramePanel::bvLowered, 0, true);
+    m_ui->Panel3->setBevels(TPanel::bvLowered, TPanel::bvLowered, 1, 0, true);
     m_ui->Image1->setPixmap(qc::aboutPicture());
 
     m_ui->BitBtn3->setFocus();

@@ -2,6 +2,8 @@
 // links, the details memo and the picture with its menu of messages.
 #pragma once
 
+#include "components/panel.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QUrl>
@@ -14,30 +16,6 @@ class QMenu;
 namespace Ui {
 class TAboutForm;
 }
-
-// A panel as the classic desktop drew it: an optional sunken single border, an outer bevel, a gap
-// of BorderWidth pixels in the panel colour and an inner bevel, then the caption centred.
-class TFramePanel : public QLabel
-{
-    Q_OBJECT
-
-public:
-    enum Bevel { bvNone, bvLowered, bvRaised };
-    Q_ENUM(Bevel)
-
-    explicit TFramePanel(QWidget *parent = nullptr);
-
-    void setFrameParts(Bevel outer, Bevel inner, int borderWidth, bool singleBorder);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    Bevel m_outer = bvRaised;
-    Bevel m_inner = bvNone;
-    int m_borderWidth = 0;
-    bool m_singleBorder = false;
-};
 
 class TAboutForm : public QDialog
 {

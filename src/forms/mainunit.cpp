@@ -31,21 +31,6 @@ namespace {
 const QColor bevelHighlight(255, 255, 255);
 const QColor bevelShadow(128, 128, 128);
 
-void drawBevel(QPainter &painter, QRect rect, TPanel::Bevel bevel, int width)
-{
-    const QColor topLeft = bevel == TPanel::bvRaised ? bevelHighlight : bevelShadow;
-    const QColor bottomRight = bevel == TPanel::bvRaised ? bevelShadow : bevelHighlight;
-    for (int i = 0; i < width; ++i) {
-        painter.setPen(topLeft);
-        painter.drawLine(rect.topLeft(), rect.topRight());
-        painter.drawLine(rect.topLeft(), rect.bottomLeft());
-        painter.setPen(bottomRight);
-        painter.drawLine(rect.bottomLeft(), rect.bottomRight());
-        painter.drawLine(rect.topRight(), rect.bottomRight());
-        rect.adjust(1, 1, -1, -1);
-    }
-}
-
 // The long time format without a time zone: the clock panel shows the local time only.
 QString timeFormatWithoutZone(const QString &format)
 {
@@ -62,36 +47,6 @@ QString timeFormatWithoutZone(const QString &format)
 }
 
 } // namespace
-
-TPanel::TPanel(QWidget *parent)
-    : QLabel(parent)
-{
-    setTextFormat(Qt::PlainText);
-    setBevels(m_outer, m_inner, m_bevelWidth);
-}
-
-void TPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth)
-{
-    m_outer = outer;
-    m_inner = inner;
-    m_bevelWidth = bevelWidth;
-    const int border = ((outer != bvNone) + (inner != bvNone)) * bevelWidth;
-    setContentsMargins(border, border, border, border);
-    update();
-}
-
-void TPanel::paintEvent(QPaintEvent *event)
-{
-    QLabel::paintEvent(event);
-    QPainter painter(this);
-    QRect rect = this->rect();
-    if (m_outer != bvNone) {
-        drawBevel(painter, rect, m_outer, m_bevelWidth);
-        rect.adjust(m_bevelWidth, m_bevelWidth, -m_bevelWidth, -m_bevelWidth);
-    }
-    if (m_inner != bvNone)
-        drawBevel(painter, rect, m_inner, m_bevelWidth);
-}
 
 void TBevel::paintEvent(QPaintEvent *)
 {

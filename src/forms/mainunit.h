@@ -3,6 +3,8 @@
 // owns the notification-area icon. The small controls the form is built from live here too.
 #pragma once
 
+#include "components/panel.h"
+
 #include <QLabel>
 #include <QSpinBox>
 #include <QTimer>
@@ -20,28 +22,6 @@ class TTrayIcon;
 namespace Ui {
 class Tmainform;
 }
-
-// A label drawn as a panel with an outer and an inner bevel, each lowered, raised or absent.
-class TPanel : public QLabel
-{
-    Q_OBJECT
-
-public:
-    enum Bevel { bvNone, bvLowered, bvRaised };
-    Q_ENUM(Bevel)
-
-    explicit TPanel(QWidget *parent = nullptr);
-
-    void setBevels(Bevel outer, Bevel inner, int bevelWidth = 1);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    Bevel m_outer = bvRaised;
-    Bevel m_inner = bvNone;
-    int m_bevelWidth = 1;
-};
 
 // A lowered separator line along the widget's left edge.
 class TBevel : public QWidget

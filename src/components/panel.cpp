@@ -1,0 +1,47 @@
+#include "panel.h"
+
+#include <QPainter>
+#include <qdrawutil.h>
+
+TPanel::TPanel(QWidget *parent)
+    : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setAutoFillBackground(true);
+    setBevels(m_outer, m_inner, m_bevelWidth, m_borderWidth, m_singleBorder);
+}
+
+void TPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth, int borderWidth, bool singleBorder)
+{
+    m_outer = outer;
+    m_inner = inner;
+    m_bevelWidth = bevelWidth;
+    m_borderWidth = borderWidth;
+    m_singleBorder = singleBorder;
+    const int margin
+        = (singleBorder ? 2 : 0) + ((outer != bvNone) + (inner != bvNone)) * bevelWidth + borderWidth;
+    setContentsMargins(margin, margin, margin, margin);
+    update();
+}
+
+void TPanel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    QPainter painter(this);
+    QRect area = rect();
+    if (m_singleBorder) {
+        qDrawWinPanel(&painter, area, palette(), true);
+        area.adjust(2, 2, -2, -2);
+    }
+    const auto drawBevel = [&](Bevel bevel) {
+        if (bevel == bvNone)
+            return;
+        // Light on the left and top of a raised bevel, shadow on the right and bottom; the other
+        // way round for a lowered one.
+        qDrawShadeRect(&painter, area, palette(), bevel == bvLowered, m_bevelWidth, 0, nullptr);
+        area.adjust(m_bevelWidth, m_bevelWidth, -m_bevelWidth, -m_bevelWidth);
+    };
+    drawBevel(m_outer);
+    area.adjust(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
+    drawBevel(m_inner);
+}

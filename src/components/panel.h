@@ -1,0 +1,31 @@
+// TPanel: a caption or picture holder drawn the way classic desktop panels were: an optional sunken
+// single border, an outer bevel, a gap of BorderWidth pixels in the panel's colour, an inner bevel.
+// The main window's banner, control strip and clock panels and the about dialog's panels use it.
+#pragma once
+
+#include <QLabel>
+
+class TPanel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    enum Bevel { bvNone, bvLowered, bvRaised };
+    Q_ENUM(Bevel)
+
+    explicit TPanel(QWidget *parent = nullptr);
+
+    // bevelWidth is the width of each bevel; borderWidth the gap between the outer and the inner one.
+    void setBevels(
+        Bevel outer, Bevel inner, int bevelWidth = 1, int borderWidth = 0, bool singleBorder = false);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Bevel m_outer = bvRaised;
+    Bevel m_inner = bvNone;
+    int m_bevelWidth = 1;
+    int m_borderWidth = 0;
+    bool m_singleBorder = false;
+};
