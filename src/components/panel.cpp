@@ -45,3 +45,27 @@ void TPanel::paintEvent(QPaintEvent *event)
     area.adjust(m_borderWidth, m_borderWidth, -m_borderWidth, -m_borderWidth);
     drawBevel(m_inner);
 }
+
+void TBevel::setShape(Shape shape)
+{
+    m_shape = shape;
+    update();
+}
+
+void TBevel::paintEvent(QPaintEvent *)
+{
+    // A groove: the shadow line, then the light one beside it.
+    QPainter painter(this);
+    const QPalette &colours = palette();
+    if (m_shape == bsLeftLine) {
+        painter.setPen(colours.color(QPalette::Dark));
+        painter.drawLine(0, 0, 0, height() - 1);
+        painter.setPen(colours.color(QPalette::Light));
+        painter.drawLine(1, 0, 1, height() - 1);
+    } else {
+        painter.setPen(colours.color(QPalette::Dark));
+        painter.drawLine(0, 0, width() - 1, 0);
+        painter.setPen(colours.color(QPalette::Light));
+        painter.drawLine(0, 1, width() - 1, 1);
+    }
+}

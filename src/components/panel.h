@@ -1,6 +1,7 @@
 // TPanel: a caption or picture holder drawn the way classic desktop panels were: an optional sunken
 // single border, an outer bevel, a gap of BorderWidth pixels in the panel's colour, an inner bevel.
 // The main window's banner, control strip and clock panels and the about dialog's panels use it.
+// TBevel: a lowered separator line along one edge of its rectangle.
 #pragma once
 
 #include <QLabel>
@@ -28,4 +29,24 @@ private:
     int m_bevelWidth = 1;
     int m_borderWidth = 0;
     bool m_singleBorder = false;
+};
+
+class TBevel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum Shape { bsLeftLine, bsTopLine };
+    Q_ENUM(Shape)
+
+    using QWidget::QWidget;
+
+    Shape shape() const { return m_shape; }
+    void setShape(Shape shape);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Shape m_shape = bsLeftLine;
 };

@@ -38,8 +38,10 @@ void installFontSubstitutions()
     const QStringList brush { QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC") };
     QFont::insertSubstitutions(QStringLiteral("隶书"), brush);
     QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), brush);
+    // A Latin face first: its line is short enough for the small banners the design gives it;
+    // Chinese text falls back to the CJK face.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-        { QStringLiteral("Noto Sans CJK SC"), QStringLiteral("DejaVu Sans") });
+        { QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC") });
 }
 
 void installToolTipTiming(QApplication &app)

@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -27,9 +26,6 @@
 #include <array>
 
 namespace {
-
-const QColor bevelHighlight(255, 255, 255);
-const QColor bevelShadow(128, 128, 128);
 
 // The long time format without a time zone: the clock panel shows the local time only.
 QString timeFormatWithoutZone(const QString &format)
@@ -47,15 +43,6 @@ QString timeFormatWithoutZone(const QString &format)
 }
 
 } // namespace
-
-void TBevel::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setPen(bevelShadow);
-    painter.drawLine(0, 0, 0, height() - 1);
-    painter.setPen(bevelHighlight);
-    painter.drawLine(1, 0, 1, height() - 1);
-}
 
 TUpDown::TUpDown(QWidget *parent)
     : QSpinBox(parent)

@@ -23,18 +23,6 @@ namespace Ui {
 class Tmainform;
 }
 
-// A lowered separator line along the widget's left edge.
-class TBevel : public QWidget
-{
-    Q_OBJECT
-
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-};
-
 // A read-only number field with its up-down arrows. Click is reported only for a step the user
 // made that really moved the position; setting the position in code reports nothing.
 class TUpDown : public QSpinBox

@@ -6,6 +6,7 @@
 #include "ui_usetup.h"
 
 #include "components/glyphs.h"
+#include "components/panel.h"
 #include "core/birthdays.h"
 #include "core/clock.h"
 #include "core/convert.h"
@@ -70,8 +71,7 @@ TSetupForm::TSetupForm(QWidget *parent)
     QPalette buttonPanel = m_ui->Panel2->palette();
     buttonPanel.setColor(QPalette::Window, QColor(255, 128, 128));
     m_ui->Panel2->setPalette(buttonPanel);
-    m_ui->Bevel1->setStyleSheet(
-        QStringLiteral("#Bevel1 { border: none; border-top: 2px groove palette(mid); }"));
+    m_ui->Bevel1->setShape(TBevel::bsTopLine);
 
     m_ui->ListBox1->setItemDelegate(new FixedHeightDelegate(m_ui->ListBox1));
     m_ui->BitBtn2->setIcon(qc::glyphIcon(qc::Glyph::Add));
