@@ -148,7 +148,7 @@ void Tmainform::setUpStatusBar()
         m_statusPanels.append(panel);
     }
     m_statusPanels[0]->setAlignment(Qt::AlignCenter);
-    m_statusPanels[0]->setText(QStringLiteral("Quorvel工作室"));
+    m_statusPanels[0]->setText(QStringLiteral("(C) Quorvel Studio"));
 }
 
 void Tmainform::wire()

@@ -78,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvel Calendar V1.0"));
         QCOMPARE(m_form->size(), QSize(441, 273));
         QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(m_form->statusText(0), QStringLiteral("Quorvel工作室"));
+        QCOMPARE(m_form->statusText(0), QStringLiteral("(C) Quorvel Studio"));
         QCOMPARE(m_form->statusText(1), QString());
         QCOMPARE(m_form->statusText(2), QString());
         QCOMPARE(upDown("UpDown1")->value(), 2000);
