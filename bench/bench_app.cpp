@@ -9,7 +9,6 @@
 //
 //   bench_app [runs]            start-up and memory, with no birthday file and with 1,000 birthdays
 //   bench_app --idle [seconds]  processor time and repainted widgets of a running, idle program
-#include "UABOUT.h"
 #include "components/glyphs.h"
 #include "core/birthdays.h"
 #include "core/clock.h"
@@ -17,6 +16,7 @@
 #include "fonts.h"
 #include "mainunit.h"
 #include "messages.h"
+#include "startup.h"
 #include "usetup.h"
 
 #include <QApplication>
@@ -175,22 +175,10 @@ int child(int argc, char *argv[])
     }
 
     // main()'s sequence.
-    app.setApplicationName(QStringLiteral("quorvelcal"));
-    QApplication::setWindowIcon(qc::programIcon());
-    QApplication::setQuitOnLastWindowClosed(false);
-    qc::installFontSubstitutions();
-    qc::installToolTipTiming(app);
-    Tmainform mainform;
-    TSetupForm setupForm;
-    TAboutForm aboutForm;
-    AboutForm = &aboutForm;
-    mainform.setSetupForm(&setupForm);
-    mainform.setAboutForm(&aboutForm);
-    mainform.StartupLoad = true;
-    qc::guarded([&] { mainform.BitBtn6Click(); });
-    qc::guarded([&] { setupForm.BitBtn4Click(); });
-    mainform.StartupLoad = false;
-    mainform.show();
+    qc::prepareApplication(app);
+    qc::ProgramWindows windows;
+    windows.loadAndRemind();
+    windows.mainform.show();
     return app.exec();
 }
 

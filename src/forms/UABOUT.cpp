@@ -13,8 +13,6 @@
 #include <QTextOption>
 #include <qdrawutil.h>
 
-TAboutForm *AboutForm = nullptr;
-
 namespace {
 
 // The maker is fictional; the addresses are under the reserved example domain.

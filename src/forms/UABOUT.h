@@ -60,6 +60,3 @@ private:
     UrlOpener m_openUrl;
     bool m_placed = false;
 };
-
-// Created hidden at start-up and kept until the program ends.
-extern TAboutForm *AboutForm;

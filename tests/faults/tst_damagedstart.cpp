@@ -2,13 +2,11 @@
 // with bytes of several kinds, goes through the same steps the program's start takes (load
 // without the dialog, the reminder check, the main window's first paint). None may crash; a
 // file that ends inside a record reports it once and keeps the entries read before.
-#include "UABOUT.h"
 #include "core/birthdays.h"
 #include "core/programdir.h"
-#include "mainunit.h"
 #include "messages.h"
+#include "startup.h"
 #include "testsupport.h"
-#include "usetup.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -79,15 +77,11 @@ private Q_SLOTS:
             m_information.clear();
 
             // What main() does, in its order.
-            Tmainform mainform;
-            TSetupForm setupForm;
-            mainform.setSetupForm(&setupForm);
-            mainform.StartupLoad = true;
-            qc::guarded([&] { mainform.BitBtn6Click(); });
-            qc::guarded([&] { setupForm.BitBtn4Click(); });
-            mainform.StartupLoad = false;
-            mainform.show();
-            (void)mainform.grab();
+            qc::ProgramWindows windows;
+            windows.loadAndRemind();
+            windows.mainform.show();
+            (void)windows.mainform.grab();
+            const TSetupForm &setupForm = windows.setupForm;
 
             const QByteArray where = "length " + QByteArray::number(length);
             const bool whole = length > 0 && length % qc::BirthdayRecordSize == 0;

@@ -1,0 +1,32 @@
+// The program's three windows, created once in start-up order, and the start-up steps that run
+// before the message loop. main() runs them; the start-up benchmark and the tests run the same code.
+#pragma once
+
+#include "UABOUT.h"
+#include "mainunit.h"
+#include "usetup.h"
+
+class QApplication;
+
+namespace qc {
+
+// The application object's settings: icon, quit policy, font substitutions and hint timing.
+void prepareApplication(QApplication &app);
+
+class ProgramWindows
+{
+public:
+    // The main window, the birthday dialog and the about dialog, in that order (members are
+    // built in declaration order). Closing the main window ends the message loop.
+    ProgramWindows();
+
+    // The birthday list is loaded and every birthday due is announced, before the main window is
+    // ever shown; the birthday dialog stays hidden meanwhile.
+    void loadAndRemind();
+
+    Tmainform mainform;
+    TSetupForm setupForm;
+    TAboutForm aboutForm;
+};
+
+} // namespace qc
