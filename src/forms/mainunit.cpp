@@ -191,17 +191,26 @@ void Tmainform::moveGridTo(int year, int month, int day)
 {
     TCalendar *grid = m_ui->CAL;
     enum Element { Y, M, D };
-    static constexpr std::array<std::array<Element, 3>, 6> orders { { { Y, M, D }, { Y, D, M }, { M, Y, D },
-        { M, D, Y }, { D, Y, M }, { D, M, Y } } };
+    using Order = std::array<Element, 3>;
+    static constexpr std::array<Order, 6> orders { { { Y, M, D }, { Y, D, M }, { M, Y, D }, { M, D, Y },
+        { D, Y, M }, { D, M, Y } } };
     const qc::DateParts target { year, month, day };
-    const auto passes = [&](const std::array<Element, 3> &order, qc::DateParts at) {
+    const auto take = [&target](qc::DateParts &at, Element element) {
+        switch (element) {
+        case Y:
+            at.year = target.year;
+            break;
+        case M:
+            at.month = target.month;
+            break;
+        case D:
+            at.day = target.day;
+            break;
+        }
+    };
+    const auto passes = [&](const Order &order, qc::DateParts at) {
         for (const Element element : order) {
-            (element == Y          ? at.year
-                    : element == M ? at.month
-                                   : at.day)
-                = (element == Y        ? target.year
-                        : element == M ? target.month
-                                       : target.day);
+            take(at, element);
             if (at.day > qc::daysInMonth(at.year, at.month))
                 return false;
         }
@@ -216,7 +225,7 @@ void Tmainform::moveGridTo(int year, int month, int day)
             grid->setDay(target.day);
     };
     const qc::DateParts held { grid->Year(), grid->Month(), grid->Day() };
-    for (const auto &order : orders) {
+    for (const Order &order : orders) {
         if (passes(order, held)) {
             for (const Element element : order)
                 write(element);
