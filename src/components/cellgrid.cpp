@@ -156,7 +156,8 @@ QPoint TCellGrid::toClient(QPointF widgetPos) const
 
 void TCellGrid::paintEvent(QPaintEvent *event)
 {
-    qc::guarded([&] {
+    // No window may open while the painter is active.
+    qc::guardedDeferred([&] {
         QPainter painter(this);
         if (m_borderStyle == bsSingle) {
             if (m_ctl3D) {

@@ -286,9 +286,11 @@ int dayOfYear(int year, int month, int day)
 
 QString reminderText(int month, int day, const QByteArray &name)
 {
+    // The information window reads "&" as the mark of an underlined letter; a name shows as typed.
+    const QString shownName
+        = cp936::decode(cutBytes(name, BirthdayNameBytes)).replace(u'&', QStringLiteral("&&"));
     return QStringLiteral("生日提醒：") + QString::number(month) + QStringLiteral("月") + QString::number(day)
-        + QStringLiteral("日是") + cp936::decode(cutBytes(name, BirthdayNameBytes))
-        + QStringLiteral("的生日");
+        + QStringLiteral("日是") + shownName + QStringLiteral("的生日");
 }
 
 QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, int remindDays)

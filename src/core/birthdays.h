@@ -82,7 +82,8 @@ int remindDaysFromText(const QString &text);
 // Day of the year, 1 for 1 January; a day past the month's end simply counts on.
 int dayOfYear(int year, int month, int day);
 
-// "生日提醒：3月7日是张三的生日"
+// "生日提醒：3月7日是张三的生日", for the information window: an "&" in the name is doubled so the
+// window shows it as it stands.
 QString reminderText(int month, int day, const QByteArray &name);
 
 // The reminder texts, in list order, for every entry whose next birthday (this year or, near the

@@ -137,18 +137,22 @@ void Tmainform::applyFonts()
 
 void Tmainform::setUpStatusBar()
 {
+    // Fixed panels from the left edge, each drawn 2 pixels short of the next as the classic status
+    // bar drew them; QStatusBar's own layout would add margins and spacing of its own.
     constexpr std::array<int, 3> widths { 100, 150, 50 };
+    int left = 0;
     for (int i = 0; i < int(widths.size()); ++i) {
         auto *panel = new QLabel(m_ui->SBAR);
         panel->setObjectName(QStringLiteral("SBARPanel%1").arg(i));
         panel->setTextFormat(Qt::PlainText);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setFixedWidth(widths[i]);
-        m_ui->SBAR->addWidget(panel);
+        panel->setIndent(2);
+        panel->setGeometry(left, 2, widths[i] - 2, m_ui->SBAR->height() - 2);
+        left += widths[i];
         m_statusPanels.append(panel);
     }
     m_statusPanels[0]->setAlignment(Qt::AlignCenter);
-    m_statusPanels[0]->setText(QStringLiteral("(C) Quorvel Studio"));
+    m_statusPanels[0]->setText(QStringLiteral("Quorvel Studio"));
 }
 
 void Tmainform::wire()

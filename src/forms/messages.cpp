@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QtMath>
 
@@ -208,6 +209,11 @@ bool askYesNo(const QString &caption, const QString &text)
 void setMessageHook(MessageHook hook)
 {
     messageHook() = std::move(hook);
+}
+
+void reportExceptionLater(std::exception_ptr error)
+{
+    QTimer::singleShot(0, qApp, [error = std::move(error)] { reportException(error); });
 }
 
 void reportException(std::exception_ptr error)

@@ -64,4 +64,16 @@ template<typename F> void guarded(F &&body)
     }
 }
 
+// For bodies that must not open a window while they run (painting): the error box comes once the
+// current event is done.
+void reportExceptionLater(std::exception_ptr error);
+template<typename F> void guardedDeferred(F &&body)
+{
+    try {
+        std::forward<F>(body)();
+    } catch (...) {
+        reportExceptionLater(std::current_exception());
+    }
+}
+
 } // namespace qc

@@ -362,6 +362,9 @@ void TestBirthdays::reminders_data()
     QTest::newRow("29 February of next year")
         << QDate(2023, 12, 31) << 61 << QList<QByteArray> { "02-29  leap" }
         << QStringList { u"生日提醒：2月29日是leap的生日"_s };
+    QTest::newRow("an ampersand in a name stays one")
+        << march7 << 1 << QList<QByteArray> { "03-07  Tom & Jerry", "03-07  A&&B" }
+        << QStringList { u"生日提醒：3月7日是Tom && Jerry的生日"_s, u"生日提醒：3月7日是A&&&&B的生日"_s };
     QTest::newRow("damaged entries skipped")
         << QDate(2023, 1, 1) << 255
         << QList<QByteArray> { "13-01  a", "00-05  b", "01-00  c", "ab-07  d", "255-01  e", "", "01-01  ok" }

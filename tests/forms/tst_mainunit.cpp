@@ -78,9 +78,15 @@ private Q_SLOTS:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvel Calendar V1.0"));
         QCOMPARE(m_form->size(), QSize(441, 273));
         QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(m_form->statusText(0), QStringLiteral("(C) Quorvel Studio"));
+        QCOMPARE(m_form->statusText(0), QStringLiteral("Quorvel Studio"));
         QCOMPARE(m_form->statusText(1), QString());
         QCOMPARE(m_form->statusText(2), QString());
+        // The three status panels at 0, 100 and 250, and the credit line fits its panel.
+        QCOMPARE(panel("SBARPanel0")->geometry().left(), 0);
+        QCOMPARE(panel("SBARPanel1")->geometry().left(), 100);
+        QCOMPARE(panel("SBARPanel2")->geometry().left(), 250);
+        QVERIFY(panel("SBARPanel0")->fontMetrics().horizontalAdvance(m_form->statusText(0))
+            <= panel("SBARPanel0")->contentsRect().width());
         QCOMPARE(upDown("UpDown1")->value(), 2000);
         QCOMPARE(upDown("UpDown2")->value(), 1);
         QCOMPARE(grid()->toolTip(), QStringLiteral("2000-1-31"));

@@ -76,6 +76,14 @@ private Q_SLOTS:
         QCOMPARE(m_shown[0].text, shown);
     }
 
+    void deferredGuardReportsAfterTheEvent()
+    {
+        qc::guardedDeferred([] { throw qc::EInOutError(qc::IoError::DiskFull); });
+        QVERIFY(m_shown.isEmpty()); // nothing opens while, say, a painter is active
+        QTRY_COMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown[0].text, QStringLiteral("Disk full."));
+    }
+
     void questionGoesThroughHook_data()
     {
         QTest::addColumn<bool>("answer");
