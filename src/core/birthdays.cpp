@@ -5,10 +5,10 @@
 #include "cp936.h"
 #include "errors.h"
 #include "programdir.h"
+#include "savefile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -221,21 +221,7 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
             throw EInOutError(IoError::AccessDenied);
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EInOutError(IoError::AccessDenied);
-    // QSaveFile::commit() ignores a failure of the flush it does on closing (Qt 6.4) and would put
-    // the short file in place, so the buffer is flushed and checked here first.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        file.cancelWriting();
-        throw EInOutError(IoError::DiskFull);
-    }
-    if (!file.commit()) {
-        const QFileDevice::FileError error = file.error();
-        throw EInOutError(error == QFileDevice::WriteError || error == QFileDevice::ResourceError
-                ? IoError::DiskFull
-                : IoError::AccessDenied);
-    }
+    writeWholeFile(path, contents, WhenPresent::Replace);
 }
 
 NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day, const QString &name)

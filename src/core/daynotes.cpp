@@ -6,14 +6,12 @@
 #include "errors.h"
 #include "platform.h"
 #include "programdir.h"
+#include "savefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
-
-#include <cerrno>
 
 namespace qc {
 
@@ -35,62 +33,6 @@ NoteLauncher &launcher()
 {
     static NoteLauncher current;
     return current;
-}
-
-// The classic code of a failed create or write; errno still holds the cause of the failing call.
-int ioErrorCode(const QFileDevice &file, int savedErrno)
-{
-    if (file.error() == QFileDevice::ResourceError)
-        return IoError::DiskFull;
-    if (file.error() == QFileDevice::PermissionsError)
-        return IoError::AccessDenied;
-    switch (savedErrno) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return IoError::AccessDenied;
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return IoError::DiskFull;
-    case 0:
-        return static_cast<int>(file.error());
-    default:
-        return savedErrno;
-    }
-}
-
-[[noreturn]] void throwIoError(const QFileDevice &file)
-{
-    const int savedErrno = errno;
-    throw EInOutError(ioErrorCode(file, savedErrno));
-}
-
-void createNote(const QString &path, const QByteArray &content)
-{
-    QSaveFile file(path);
-    // Writing in place would leave a half-written note behind on failure; a partial header
-    // would later pass for an existing note.
-    file.setDirectWriteFallback(false);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throwIoError(file);
-    // QSaveFile::commit() ignores a failure of the flush it does while closing and would rename
-    // an empty file into place on a full disk, so the buffer is flushed and checked here.
-    if (file.write(content) != content.size() || !file.flush())
-        throwIoError(file);
-    // QSaveFile replaces whatever is at the path when it commits. A note that appeared since the
-    // caller looked (the user's editor saving it, a second copy of the program) must win, so look
-    // once more right before the rename and drop our copy if so. What remains is the instant between
-    // this check and the rename, which only a rename that refuses to replace could close.
-    if (QFileInfo::exists(path)) {
-        file.cancelWriting();
-        return;
-    }
-    errno = 0;
-    if (!file.commit())
-        throwIoError(file);
 }
 
 } // namespace
@@ -147,7 +89,7 @@ void openNote(int year, int month, int day)
     if (info.isDir())
         throw EInOutError(IoError::AccessDenied);
     if (!info.exists())
-        createNote(path, noteHeader(year, month, day));
+        writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting);
     const EditorCommand command = editorCommand(path);
     if (launcher())
         launcher()(command);
