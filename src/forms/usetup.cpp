@@ -64,6 +64,7 @@ TSetupForm::TSetupForm(QWidget *parent)
     QFont bannerFont(QStringLiteral("MS Sans Serif"));
     bannerFont.setPixelSize(19);
     m_ui->Panel1->setFont(bannerFont);
+    m_ui->Panel1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
     // The labels size themselves to their text, as the layout places only their top-left corners.
     for (QLabel *label : { m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5 })
         label->adjustSize();
@@ -274,6 +275,6 @@ void TSetupForm::insertEntry(const QByteArray &entry)
     auto *item = new QListWidgetItem(text);
     item->setData(Qt::UserRole, entry);
     list->insertItem(low, item);
-    list->setCurrentItem(item);
+    // Shown, not selected: "删除" right after "添加" must not take the new entry away.
     list->scrollToItem(item);
 }

@@ -365,6 +365,15 @@ void TestSetupForm::deleteEntry()
     list->setCurrentRow(1);
     QTest::mouseClick(remove, Qt::LeftButton);
     QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"03-03  c"_s }));
+
+    // A new entry is shown but not selected, so "删除" right after "添加" takes nothing away.
+    list->clearSelection();
+    child<QLineEdit>("Edit1")->setText(u"2"_s);
+    child<QLineEdit>("Edit2")->setText(u"2"_s);
+    child<QLineEdit>("Edit3")->setText(u"b"_s);
+    QTest::mouseClick(child<QPushButton>("BitBtn2"), Qt::LeftButton);
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"02-02  b"_s, u"03-03  c"_s }));
     QVERIFY(m_messages.isEmpty());
 }
 
