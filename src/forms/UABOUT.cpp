@@ -172,6 +172,8 @@ void TAboutForm::applyLook()
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
     memo->setPlainText(makerDetails());
+    // Aligned to the panel's client area: inside its border and bevel.
+    memo->setGeometry(m_ui->Panel1->contentsRect());
     memo->setContextMenuPolicy(Qt::NoContextMenu);
     memo->hide();
     memo->raise();
