@@ -5,6 +5,9 @@
 #include "messages.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace qc {
 
@@ -18,6 +21,13 @@ void prepareApplication(QApplication &app)
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
     installToolTipTiming(app);
+    // The system's own boxes (Yes and No of the exit question) in the desktop's language.
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 ProgramWindows::ProgramWindows()
