@@ -42,7 +42,8 @@ std::unique_ptr<TrayShell> createSystemTrayShell();
 
 // The events one QSystemTrayIcon::ActivationReason stands for. A double click is to read as click,
 // double click, click (each release counts); Qt reports the first click as Trigger and the second
-// press as DoubleClick, and only Windows reports the final release as another Trigger.
+// press as DoubleClick, and only Windows reports the final release as another Trigger. On Linux
+// trays Qt reports a click when the button goes down, so there the events come on the press.
 QList<TrayShell::Event> trayEventsFor(int activationReason);
 
 // Tests replace the shell that every TTrayIcon created afterwards gets; an empty factory restores
