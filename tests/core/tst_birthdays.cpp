@@ -32,19 +32,6 @@ QByteArray birthdayRecord(int month, int day, const QByteArray &name, int length
     return record;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(data), data.size());
-}
-
 } // namespace
 
 class TestBirthdays : public QObject
@@ -392,7 +379,7 @@ void TestBirthdays::loadAndSave()
 
     const QByteArray file = settingsRecord(6) + birthdayRecord(3, 7, ZhangSan);
     saveBirthdayFile(path, file);
-    QCOMPARE(readAll(path), file);
+    QCOMPARE(qctest::readFile(path), file);
 
     // A read-only file is read like any other.
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
@@ -416,7 +403,7 @@ void TestBirthdays::failedSaveLeavesOldFile()
     QString path = birthdayFilePath();
     const QByteArray old = settingsRecord(3) + birthdayRecord(1, 1, "old");
     if (kind == QLatin1String("read-only")) {
-        writeAll(path, old);
+        QVERIFY(qctest::writeFile(path, old));
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
     } else if (kind == QLatin1String("directory")) {
         QVERIFY(QDir().mkpath(path));
@@ -432,7 +419,7 @@ void TestBirthdays::failedSaveLeavesOldFile()
         QCOMPARE(error.message(), QStringLiteral("File access denied"));
     }
     if (kind == QLatin1String("read-only"))
-        QCOMPARE(readAll(path), old);
+        QCOMPARE(qctest::readFile(path), old);
     if (kind == QLatin1String("directory"))
         QVERIFY(QFileInfo(path).isDir());
     // No temporary file is left behind.

@@ -12,19 +12,6 @@
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // Root ignores permission bits, but not the immutable attribute: the one way to have a note that
 // really can't be written here.
 bool setImmutable(const QString &path, bool on)
@@ -88,7 +75,7 @@ private Q_SLOTS:
         QCOMPARE(qc::noteSize(year, month, day), 0);
         qc::openNote(year, month, day);
         const QString path = dir.filePath(qc::noteFileName(year, month, day));
-        QCOMPARE(readAll(path), content);
+        QCOMPARE(qctest::readFile(path), content);
         QCOMPARE(qc::noteSize(year, month, day), content.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { qc::noteFileName(year, month, day) });
         QCOMPARE(m_started.size(), 1);
@@ -100,7 +87,8 @@ private Q_SLOTS:
         qc::openNote(2000, 1, 1);
         qc::openNote(1900, 1, 1);
         qc::openNote(2100, 1, 1);
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("000101.QVN"))), QByteArray("[At]2000-1-1\r\n"));
+        QCOMPARE(
+            qctest::readFile(dir.filePath(QStringLiteral("000101.QVN"))), QByteArray("[At]2000-1-1\r\n"));
         QCOMPARE(m_started.size(), 3);
         QCOMPARE(qc::noteSize(2100, 1, 1), 14);
     }
@@ -119,7 +107,7 @@ private Q_SLOTS:
         QFETCH(bool, immutable);
         qctest::ProgramDir dir;
         const QString path = dir.filePath(QStringLiteral("990307.QVN"));
-        writeFile(path, content);
+        QVERIFY(qctest::writeFile(path, content));
         if (immutable && !setImmutable(path, true))
             QSKIP("the file system offers no way to make a file unwritable for root");
         const auto restore = qScopeGuard([&] {
@@ -130,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(qc::noteSize(1999, 3, 7), content.size());
         qc::openNote(1999, 3, 7);
         qc::openNote(1999, 3, 7);
-        QCOMPARE(readAll(path), content);
+        QCOMPARE(qctest::readFile(path), content);
         QCOMPARE(m_started.size(), 2);
     }
 
@@ -158,7 +146,7 @@ private Q_SLOTS:
         qc::setProgramFilePathForTesting(directory + QStringLiteral("/quorvelcal"));
         qc::openNote(1999, 12, 31);
         const QString path = directory + QStringLiteral("/991231.QVN");
-        QCOMPARE(readAll(path), QByteArray("[At]1999-12-31\r\n"));
+        QCOMPARE(qctest::readFile(path), QByteArray("[At]1999-12-31\r\n"));
         QCOMPARE(m_started.size(), 1);
         QCOMPARE(m_started[0].program, QStringLiteral("xdg-open"));
         QCOMPARE(m_started[0].arguments, QStringList { path });

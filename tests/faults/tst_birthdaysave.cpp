@@ -27,18 +27,6 @@ QList<QByteArray> entries(char tag, int count)
     return list;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // The child side of the concurrent test: saves one file over and over.
 int saveLoop(const QString &path, char tag, int count, int rounds)
 {
@@ -115,9 +103,9 @@ void TestBirthdaySave::interruptedSave()
     const QByteArray old = qc::serializeBirthdayFile(7, entries('O', 20));
     if (fault == Fault::DirectoryInPlace) {
         QVERIFY(QDir().mkpath(path));
-        QVERIFY(writeAll(path + QStringLiteral("/keep"), old));
+        QVERIFY(qctest::writeFile(path + QStringLiteral("/keep"), old));
     } else {
-        QVERIFY(writeAll(path, old));
+        QVERIFY(qctest::writeFile(path, old));
     }
 
     TSetupForm form;
@@ -159,10 +147,10 @@ void TestBirthdaySave::interruptedSave()
     QCOMPARE(QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
     if (fault == Fault::DirectoryInPlace) {
         QVERIFY(QFileInfo(path).isDir());
-        QCOMPARE(readAll(path + QStringLiteral("/keep")), old);
+        QCOMPARE(qctest::readFile(path + QStringLiteral("/keep")), old);
         return;
     }
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(qctest::readFile(path), old);
 
     // Once the fault is gone, the same dialog saves the edits it kept.
     switch (fault) {
@@ -185,7 +173,7 @@ void TestBirthdaySave::interruptedSave()
     form.BitBtn1Click();
     QCOMPARE(m_errors, QStringList());
     QCOMPARE(form.result(), int(QDialog::Accepted));
-    QCOMPARE(readAll(path), qc::serializeBirthdayFile(7, edited));
+    QCOMPARE(qctest::readFile(path), qc::serializeBirthdayFile(7, edited));
 }
 
 void TestBirthdaySave::concurrentSavesLeaveOneCompleteFile()
@@ -196,7 +184,7 @@ void TestBirthdaySave::concurrentSavesLeaveOneCompleteFile()
     // Sizes differ, so a file made of parts of both shows in its size or its bytes.
     const QByteArray a = qc::serializeBirthdayFile(3, entries('A', 400));
     const QByteArray b = qc::serializeBirthdayFile(9, entries('B', 40));
-    QVERIFY(writeAll(path, b));
+    QVERIFY(qctest::writeFile(path, b));
 
     QList<QProcess *> savers;
     for (const char *tag : { "A", "B" }) {
@@ -213,7 +201,7 @@ void TestBirthdaySave::concurrentSavesLeaveOneCompleteFile()
             savers.cbegin(), savers.cend(), [](QProcess *p) { return p->state() != QProcess::NotRunning; });
     };
     while (running()) {
-        const QByteArray seen = readAll(path);
+        const QByteArray seen = qctest::readFile(path);
         QVERIFY2(
             seen == a || seen == b, qPrintable(QStringLiteral("a reader saw %1 bytes").arg(seen.size())));
         ++reads;
@@ -224,7 +212,7 @@ void TestBirthdaySave::concurrentSavesLeaveOneCompleteFile()
         QCOMPARE(saver->exitStatus(), QProcess::NormalExit);
         QCOMPARE(saver->exitCode(), 0);
     }
-    const QByteArray last = readAll(path);
+    const QByteArray last = qctest::readFile(path);
     QVERIFY(last == a || last == b);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
         QStringList { QStringLiteral("quorvelcal.CFG") });

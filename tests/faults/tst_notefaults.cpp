@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/programdir.h"
 #include "scratchfs.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,16 +13,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-} // namespace
 
 class TestNoteFaults : public QObject
 {
@@ -72,7 +63,7 @@ private Q_SLOTS:
         qc::openNote(2123, 6, 15); // a century later: the same note
 
         QCOMPARE(m_started, 2);
-        QCOMPARE(readAll(path), content);
+        QCOMPARE(qctest::readFile(path), content);
         QCOMPARE(QFileInfo(path).lastModified(), modified);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }

@@ -35,18 +35,6 @@ QByteArray record(int first, int second = 0, const QByteArray &name = {})
     return bytes;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 struct Message
 {
     qc::MessageKind kind;
@@ -227,11 +215,11 @@ void TestSetupForm::load()
     QFETCH(bool, shortRead);
 
     const QString path = qc::birthdayFilePath();
-    QVERIFY(writeAll(path, record(9) + record(1, 1, "stale")));
+    QVERIFY(qctest::writeFile(path, record(9) + record(1, 1, "stale")));
     m_form->LoadBirthdays();
     QFile::remove(path);
     if (exists) {
-        QVERIFY(writeAll(path, file));
+        QVERIFY(qctest::writeFile(path, file));
         // Read-only files are loaded as well: the permission bits must not matter for reading.
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
     }
@@ -247,13 +235,13 @@ void TestSetupForm::load()
     QCOMPARE(child<QLineEdit>("Edit4")->text(), field);
     QCOMPARE(listTexts(), entries);
     QVERIFY(!m_form->isVisible());
-    QCOMPARE(readAll(path), file); // loading never writes
+    QCOMPARE(qctest::readFile(path), file); // loading never writes
 }
 
 void TestSetupForm::listOrderAndText()
 {
     const QByteArray invalid("\x81\x20\xFF", 3);
-    QVERIFY(writeAll(qc::birthdayFilePath(),
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
         record(3) + record(12, 5, "b") + record(3, 7, "b") + record(3, 7, "A") + record(1, 2, invalid)
             + record(3, 7, ZhangSan)));
     m_form->LoadBirthdays();
@@ -311,10 +299,10 @@ void TestSetupForm::addEntry()
     QFETCH(QString, entry);
     QFETCH(QString, focus);
 
-    QVERIFY(writeAll(qc::birthdayFilePath(), record(3) + record(1, 1, "a") + record(12, 31, "z")));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), record(3) + record(1, 1, "a") + record(12, 31, "z")));
     m_form->LoadBirthdays();
     showForm();
-    const QByteArray fileBefore = readAll(qc::birthdayFilePath());
+    const QByteArray fileBefore = qctest::readFile(qc::birthdayFilePath());
     QTest::keyClicks(child<QLineEdit>("Edit1"), month);
     QTest::keyClicks(child<QLineEdit>("Edit2"), day);
     child<QLineEdit>("Edit3")->setText(name); // typed input of characters outside the keyboard
@@ -335,7 +323,7 @@ void TestSetupForm::addEntry()
     }
     QCOMPARE(QApplication::focusWidget()->objectName(), focus);
     QVERIFY(m_form->isVisible());
-    QCOMPARE(readAll(qc::birthdayFilePath()), fileBefore);
+    QCOMPARE(qctest::readFile(qc::birthdayFilePath()), fileBefore);
 }
 
 void TestSetupForm::addWithEmptyFieldOnlyMovesFocus()
@@ -352,7 +340,7 @@ void TestSetupForm::addWithEmptyFieldOnlyMovesFocus()
 
 void TestSetupForm::deleteEntry()
 {
-    QVERIFY(writeAll(
+    QVERIFY(qctest::writeFile(
         qc::birthdayFilePath(), record(3) + record(1, 1, "a") + record(2, 2, "b") + record(3, 3, "c")));
     m_form->LoadBirthdays();
     showForm();
@@ -396,7 +384,7 @@ void TestSetupForm::enterSavesEscDoesNothing()
     QFETCH(int, key);
     QFETCH(bool, saved);
 
-    QVERIFY(writeAll(qc::birthdayFilePath(), record(3) + record(2, 2, "b")));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), record(3) + record(2, 2, "b")));
     m_form->LoadBirthdays();
     showForm();
     child<QLineEdit>("Edit1")->setText(u"5"_s);
@@ -409,7 +397,7 @@ void TestSetupForm::enterSavesEscDoesNothing()
 
     QCOMPARE(m_form->isVisible(), !saved);
     // Enter saves the list as it stands; the typed but unadded entry is not part of it.
-    QCOMPARE(readAll(qc::birthdayFilePath()),
+    QCOMPARE(qctest::readFile(qc::birthdayFilePath()),
         saved ? record(7) + record(2, 2, "b") : record(3) + record(2, 2, "b"));
     QVERIFY(m_messages.isEmpty());
 }
@@ -420,11 +408,11 @@ void TestSetupForm::saveRoundTripKeepsBytes()
     const QByteArray file = record(200) + record(1, 2, QByteArray("\x81\x20\xFF\x80", 4))
         + record(3, 7, QByteArray("ab\xB0", 3)) + record(12, 31, QByteArray(50, '\xA1'))
         + record(12, 31, ZhangSan);
-    QVERIFY(writeAll(qc::birthdayFilePath(), file));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), file));
     m_form->LoadBirthdays();
     m_form->BitBtn1Click();
     QVERIFY(m_messages.isEmpty());
-    QCOMPARE(readAll(qc::birthdayFilePath()), file);
+    QCOMPARE(qctest::readFile(qc::birthdayFilePath()), file);
 }
 
 void TestSetupForm::saveKeepsHeldRemindDays()
@@ -432,7 +420,7 @@ void TestSetupForm::saveKeepsHeldRemindDays()
     m_form->LoadBirthdays(); // no file: RemindDays 3
     child<QLineEdit>("Edit4")->setText(u" 10"_s);
     m_form->BitBtn1Click();
-    QCOMPARE(readAll(qc::birthdayFilePath()), record(10));
+    QCOMPARE(qctest::readFile(qc::birthdayFilePath()), record(10));
     QCOMPARE(m_form->RemindDays(), 3);
     m_form->LoadBirthdays();
     QCOMPARE(m_form->RemindDays(), 10);
@@ -463,7 +451,7 @@ void TestSetupForm::failedSaveKeepsEverything()
     QFETCH(QString, message);
 
     const QByteArray old = record(4) + record(1, 1, "old");
-    QVERIFY(writeAll(qc::birthdayFilePath(), old));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), old));
     m_form->LoadBirthdays();
     QString path = qc::birthdayFilePath();
     if (how == u"read-only") {
@@ -491,14 +479,14 @@ void TestSetupForm::failedSaveKeepsEverything()
     if (how == u"directory")
         QVERIFY(QFileInfo(path).isDir());
     else if (how != u"proc")
-        QCOMPARE(readAll(path), old);
+        QCOMPARE(qctest::readFile(path), old);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden).size(), how == u"directory" ? 0 : 1);
 }
 
 void TestSetupForm::remindUsesListAndHeldDays()
 {
     qctest::fixToday(QDate(2023, 12, 30));
-    QVERIFY(writeAll(qc::birthdayFilePath(),
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
         record(3) + record(1, 1, ZhangSan) + record(12, 30, "b") + record(12, 30, "a")
             + record(1, 2, "late")));
     m_form->LoadBirthdays();

@@ -3,11 +3,25 @@
 #include "core/clock.h"
 #include "core/programdir.h"
 
+#include <QFile>
+
 namespace qctest {
 
 void fixClock(const QDateTime &now)
 {
     qc::setClockSource([now] { return now; });
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 ProgramDir::ProgramDir()

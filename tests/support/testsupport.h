@@ -1,6 +1,7 @@
 // Helpers the tests share: a fixed clock and a program directory of the test's own.
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -14,6 +15,10 @@ inline void fixToday(QDate date)
 {
     fixClock(QDateTime(date, QTime(12, 0)));
 }
+
+// The whole contents of a file (empty when it can't be read), and a file written whole.
+QByteArray readFile(const QString &path);
+[[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
 
 // A temporary directory that the program takes for its own directory while the object lives.
 class ProgramDir
