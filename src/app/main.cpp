@@ -29,6 +29,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     qc::prepareApplication(app);
+    if (!qc::programDirectoryUsable())
+        return 1;
     qc::ProgramWindows windows;
     windows.loadAndRemind();
     showMainWindow(windows.mainform);

@@ -5,8 +5,10 @@
 #include "cp936.h"
 #include "errors.h"
 #include "programdir.h"
+#include "regularfile.h"
 #include "savefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -178,14 +180,14 @@ BirthdayFileContents parseBirthdayFile(const QByteArray &data)
 BirthdayFileContents loadBirthdayFile(const QString &path)
 {
     // Opened for reading only, so a read-only file is loaded like any other.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> data = readRegularFile(path, MaxBirthdayFileBytes);
+    if (!data)
         return {};
-    const QByteArray data = file.readAll();
-    BirthdayFileContents contents = parseBirthdayFile(data);
-    if (file.error() != QFileDevice::NoError)
-        contents.truncated = true; // what could not be read counts as missing from the end
-    return contents;
+    if (data->size() > MaxBirthdayFileBytes)
+        throw EInOutError(IoError::AccessDenied,
+            QStringLiteral("生日文件“%1”超过 64 MB，不是生日列表，没有读入")
+                .arg(QDir::toNativeSeparators(path)));
+    return parseBirthdayFile(*data);
 }
 
 QByteArray serializeBirthdayFile(int remindDays, const QList<QByteArray> &entries)
@@ -219,9 +221,27 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
         const QFileDevice::Permissions permissions = existing.permissions();
         if (!permissions.testFlag(QFileDevice::WriteOwner) || !permissions.testFlag(QFileDevice::WriteUser))
             throw EInOutError(IoError::AccessDenied);
+    } else if (existing.exists()) {
+        throw EInOutError(IoError::AccessDenied); // a folder, a pipe, a device: not ours to replace
     }
 
-    writeWholeFile(path, contents, WhenPresent::Replace);
+    try {
+        writeWholeFile(path, contents, WhenPresent::Replace);
+    } catch (const EFolderNotWritable &error) {
+        // Writing the file in place would leave it half-written when anything failed on the way.
+        throw EInOutError(IoError::AccessDenied,
+            QStringLiteral("无法保存生日：文件夹“%1”不可写。新的生日文件要先在这个文件夹里写好，"
+                           "再换下旧的，请让这个文件夹可写")
+                .arg(QDir::toNativeSeparators(error.folder())));
+    }
+}
+
+EInOutError unreadBirthdayFileError(const QString &path)
+{
+    return EInOutError(IoError::AccessDenied,
+        QStringLiteral("生日文件“%1”没有读入，保存会丢掉其中的生日，所以没有保存。"
+                       "请排除问题后在主窗口按“生日”重新读入")
+            .arg(QDir::toNativeSeparators(path)));
 }
 
 NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day, const QString &name)

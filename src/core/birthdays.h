@@ -4,6 +4,8 @@
 // even where a damaged file holds bytes that are no valid character.
 #pragma once
 
+#include "errors.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -19,6 +21,8 @@ inline constexpr qsizetype BirthdayNameBytes = 50;
 inline constexpr qsizetype BirthdayEntryBytes = 100;
 inline constexpr int DefaultRemindDays = 3;
 inline constexpr int MaxRemindDays = 255;
+// Far above any real list (over a million entries): a larger file is something else and is never read.
+inline constexpr qint64 MaxBirthdayFileBytes = 64 * 1024 * 1024;
 
 // The program's path with its extension replaced by ".CFG", or ".CFG" appended when the file
 // name has none (a dot in a folder name is no extension).
@@ -46,7 +50,7 @@ BirthdayRecord parseBirthdayEntry(const QByteArray &entry);
 
 struct BirthdayFileContents
 {
-    bool found = false; // false: no file, or one that could not be opened
+    bool found = false; // false: nothing at the path
     std::optional<int> remindDays; // set when the settings record was read whole
     QList<QByteArray> entries; // entry texts in file order
     bool truncated = false; // the file ended inside a record ("Read beyond end of file")
@@ -54,6 +58,10 @@ struct BirthdayFileContents
 
 // The records of a birthday file; the entries read before a short record are kept.
 BirthdayFileContents parseBirthdayFile(const QByteArray &data);
+
+// Only a missing file counts as missing. Throws EInOutError for a file that exists but can't be
+// read whole: "File access denied" (no read permission, a folder, a pipe, a device or a socket in
+// its place), "I/O error N" for a failed read, and a plain explanation for a file over 64 MiB.
 BirthdayFileContents loadBirthdayFile(const QString &path);
 
 // The whole new file. Throws EConvertError for an entry whose month or day does not convert
@@ -61,8 +69,13 @@ BirthdayFileContents loadBirthdayFile(const QString &path);
 QByteArray serializeBirthdayFile(int remindDays, const QList<QByteArray> &entries);
 
 // Replaces the file only by a complete new one. Throws EInOutError: "File access denied" for a
-// read-only file or one that cannot be created or replaced, "Disk full" for a short write.
+// read-only file or one that cannot be created or replaced, "Disk full" for a short write, and a
+// plain explanation naming the folder when the folder takes no new file.
 void saveBirthdayFile(const QString &path, const QByteArray &contents);
+
+// The error for saving over a birthday file whose last load failed: its birthdays were never
+// read, so replacing it would lose them.
+EInOutError unreadBirthdayFileError(const QString &path);
 
 // What the user typed for a new entry, checked. On failure `entry` is empty, `badField` names
 // the field to correct and `error` says why.

@@ -6,6 +6,7 @@
 #include "errors.h"
 #include "platform.h"
 #include "programdir.h"
+#include "regularfile.h"
 #include "savefile.h"
 
 #include <QDir>
@@ -56,11 +57,9 @@ QByteArray noteHeader(int year, int month, int day)
 
 qint64 noteSize(int year, int month, int day)
 {
-    // Reading is all the size needs: a read-only note still shows its real size.
-    QFile file(notePath(programDirectory(), year, month, day));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return file.size();
+    // Reading is all the size needs: a read-only note still shows its real size. Whatever is not a
+    // regular file (a pipe, a device) has no size to show and is never opened.
+    return regularFileSize(notePath(programDirectory(), year, month, day)).value_or(0);
 }
 
 EditorCommand editorCommand(const QString &notePath)
@@ -85,8 +84,9 @@ void openNote(int year, int month, int day)
     const QString path = notePath(programDirectory(), year, month, day);
     const QFileInfo info(path);
     // Existence alone decides: a note that exists but can't be read must never be recreated over.
-    // A directory in the note's place can't be replaced by a note either; Windows says so the same way.
-    if (info.isDir())
+    // Something that is no plain file (a folder, a pipe, a device) is not handed to the editor,
+    // which could hang on it; Windows refuses a folder the same way.
+    if (info.exists() && !info.isFile())
         throw EInOutError(IoError::AccessDenied);
     if (!info.exists())
         writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting);

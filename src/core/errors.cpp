@@ -15,6 +15,11 @@ EInOutError::EInOutError(int errorCode)
     , m_errorCode(errorCode)
 { }
 
+EInOutError::EInOutError(int errorCode, QString message)
+    : Exception(std::move(message))
+    , m_errorCode(errorCode)
+{ }
+
 QString ioErrorMessage(int errorCode)
 {
     switch (errorCode) {

@@ -34,6 +34,8 @@ class EInOutError : public Exception
 {
 public:
     explicit EInOutError(int errorCode);
+    // The code with a message of its own where the classic text would not tell the user what to do.
+    EInOutError(int errorCode, QString message);
 
     int errorCode() const noexcept { return m_errorCode; }
 
@@ -46,6 +48,8 @@ constexpr int FileNotFound = 2;
 constexpr int InvalidFilename = 3;
 constexpr int TooManyOpenFiles = 4;
 constexpr int AccessDenied = 5;
+constexpr int WriteFault = 29;
+constexpr int ReadFault = 30;
 constexpr int ReadBeyondEnd = 100;
 constexpr int DiskFull = 101;
 constexpr int InvalidNumericInput = 106;

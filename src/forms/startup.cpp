@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "components/glyphs.h"
+#include "core/programdir.h"
 #include "fonts.h"
 #include "messages.h"
 
@@ -28,6 +29,15 @@ void prepareApplication(QApplication &app)
         QCoreApplication::installTranslator(translator);
     else
         delete translator;
+}
+
+bool programDirectoryUsable()
+{
+    const QString problem = programDirectoryProblem();
+    if (problem.isEmpty())
+        return true;
+    showErrorBox(problem);
+    return false;
 }
 
 ProgramWindows::ProgramWindows()

@@ -93,7 +93,11 @@ TSetupForm::~TSetupForm() = default;
 
 void TSetupForm::LoadBirthdays()
 {
+    m_ui->ListBox1->clear();
+    // Until a load has read the file, OK must not replace it: its birthdays are not in the list.
+    m_fileRead = false;
     const qc::BirthdayFileContents contents = qc::loadBirthdayFile(qc::birthdayFilePath());
+    m_fileRead = true;
     if (!contents.found) {
         m_remindDays = qc::DefaultRemindDays;
     } else if (contents.remindDays) {
@@ -125,10 +129,12 @@ void TSetupForm::BitBtn1Click()
             field->selectAll();
         }
         const int remindDays = qc::remindDaysFromText(field->text());
+        const QString path = qc::birthdayFilePath();
+        if (!m_fileRead)
+            throw qc::unreadBirthdayFileError(path);
         // Everything is converted before the file is touched; a failure keeps the dialog open
         // with the user's edits.
-        qc::saveBirthdayFile(
-            qc::birthdayFilePath(), qc::serializeBirthdayFile(remindDays, birthdayEntries()));
+        qc::saveBirthdayFile(path, qc::serializeBirthdayFile(remindDays, birthdayEntries()));
         accept();
     });
 }
@@ -164,9 +170,15 @@ void TSetupForm::BitBtn2Click()
 void TSetupForm::BitBtn3Click()
 {
     qc::guarded([&] {
-        const QList<QListWidgetItem *> selected = m_ui->ListBox1->selectedItems();
-        if (!selected.isEmpty())
-            delete selected.first();
+        QListWidget *list = m_ui->ListBox1;
+        const QList<QListWidgetItem *> selected = list->selectedItems();
+        if (selected.isEmpty())
+            return;
+        delete selected.first();
+        // The list would move the selection to the next entry by itself; a second press (or a
+        // double click) would then delete an entry nobody picked. Nothing is selected until the
+        // user picks again.
+        list->selectionModel()->clear();
     });
 }
 

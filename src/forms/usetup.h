@@ -22,7 +22,9 @@ public:
     ~TSetupForm() override;
 
     // Fills the list and the remind-days field from the birthday file. Throws EInOutError
-    // "Read beyond end of file" for a short file, keeping the entries read before it.
+    // "Read beyond end of file" for a short file, keeping the entries read before it, and the
+    // file's own error for one that exists but can't be read; the list is then empty and OK
+    // refuses to replace the file until a later load reads it.
     void LoadBirthdays();
 
     // The reminder window set by the last load (3 when there was no file); saving leaves it.
@@ -49,5 +51,6 @@ private:
     std::unique_ptr<Ui::SetupForm> m_ui;
     QCollator m_collator;
     int m_remindDays;
+    bool m_fileRead = true; // false after a load that could not read an existing file
     bool m_placed = false;
 };

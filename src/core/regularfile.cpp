@@ -1,0 +1,126 @@
+#include "regularfile.h"
+
+#include "descriptor.h"
+#include "errors.h"
+#include "savefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace qc {
+
+namespace {
+
+enum class Opened { Regular, Missing, NotRegular, Failed };
+
+#ifdef Q_OS_UNIX
+
+// On Failed, systemError holds errno.
+Opened openRegular(const QString &path, Descriptor &file, qint64 &size, int &systemError)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // Without O_NONBLOCK, opening a pipe that has no writer waits for one.
+    do {
+        file.fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (file.fd < 0 && errno == EINTR);
+    if (file.fd < 0) {
+        systemError = errno;
+        return systemError == ENOENT ? Opened::Missing : Opened::Failed;
+    }
+    struct stat status
+    { };
+    if (::fstat(file.fd, &status) != 0) {
+        systemError = errno;
+        return Opened::Failed;
+    }
+    if (!S_ISREG(status.st_mode))
+        return Opened::NotRegular;
+    ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
+    size = status.st_size;
+    return Opened::Regular;
+}
+
+#endif
+
+} // namespace
+
+std::optional<qint64> regularFileSize(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    Descriptor file;
+    qint64 size = 0;
+    int systemError = 0;
+    if (openRegular(path, file, size, systemError) != Opened::Regular)
+        return std::nullopt;
+    return size;
+#else
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.size();
+#endif
+}
+
+std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
+{
+    const qint64 limit = maxBytes + 1;
+#ifdef Q_OS_UNIX
+    Descriptor file;
+    qint64 size = 0;
+    int systemError = 0;
+    switch (openRegular(path, file, size, systemError)) {
+    case Opened::Missing:
+        return std::nullopt;
+    case Opened::NotRegular:
+        throw EInOutError(IoError::AccessDenied);
+    case Opened::Failed:
+        // A file that exists but can't be opened for reading is refused access whatever the reason.
+        throw EInOutError(systemError == EMFILE || systemError == ENFILE ? IoError::TooManyOpenFiles
+                                                                         : IoError::AccessDenied);
+    case Opened::Regular:
+        break;
+    }
+    QByteArray data;
+    data.reserve(std::min(size, limit));
+    char buffer[65536];
+    while (data.size() < limit) {
+        const auto wanted = static_cast<size_t>(std::min<qint64>(sizeof buffer, limit - data.size()));
+        const ssize_t got = ::read(file.fd, buffer, wanted);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw EInOutError(errno == EIO ? IoError::ReadFault : ioErrorCodeFromErrno(errno));
+        if (got == 0)
+            break;
+        data.append(buffer, got);
+    }
+    return data;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    if (!info.isFile())
+        throw EInOutError(IoError::AccessDenied);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError(
+            file.error() == QFileDevice::ResourceError ? IoError::TooManyOpenFiles : IoError::AccessDenied);
+    QByteArray data = file.read(limit);
+    if (file.error() != QFileDevice::NoError)
+        throw EInOutError(IoError::ReadFault);
+    return data;
+#endif
+}
+
+} // namespace qc

@@ -1,0 +1,24 @@
+// Reading the program's own files without trusting what is at their paths. Only a regular file
+// (links followed) is ever opened for its contents, and opening never waits: a named pipe, a socket
+// or a device in a note's or the birthday file's place can neither hang the program nor feed it
+// without end.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace qc {
+
+// Size in bytes of the regular file at the path; nullopt when there is none, it is something else,
+// or it can't be opened for reading.
+std::optional<qint64> regularFileSize(const QString &path);
+
+// The file's bytes, at most maxBytes + 1 of them so that the caller can tell a file over its limit;
+// nullopt when nothing is at the path (a dangling link included). Throws EInOutError: "File access
+// denied" when the file can't be opened or is no regular file, "I/O error 30" (read fault) or the
+// classic code of the system's error when reading fails.
+std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes);
+
+} // namespace qc
