@@ -1,6 +1,7 @@
-// Fault tests of the day notes: the program never truncates or overwrites a note, and a note it
-// can't create whole (a full disk, a read-only file system) is not created at all, so no empty or
-// half-written note is later taken for the user's own.
+// Fault tests of the day notes: the program never truncates or overwrites a note, not even one
+// another program creates at the same moment; a note it can't create whole (a full disk, a
+// read-only file system) is not created at all, so no empty or half-written note is later taken for
+// the user's own; and nothing in a note's place (a folder, a pipe, a device) can hang it.
 #include "core/daynotes.h"
 #include "core/errors.h"
 #include "core/programdir.h"
@@ -11,8 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
+
+#include <sys/stat.h>
 
 class TestNoteFaults : public QObject
 {
@@ -102,12 +107,99 @@ private Q_SLOTS:
         QCOMPARE(left, readOnly ? QStringList() : QStringList { QStringLiteral("filler") });
     }
 
+    void notAFileInTheNotesPlace_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : { "folder", "named pipe", "link to /dev/zero" })
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void notAFileInTheNotesPlace()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        const QString path = qc::notePath(dir.path(), 2023, 6, 15);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("named pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+        else
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+
+        QCOMPARE(qc::noteSize(2023, 6, 15), 0); // returns at once: nothing waits on the pipe
+        int code = 0;
+        try {
+            qc::openNote(2023, 6, 15);
+        } catch (const qc::EInOutError &error) {
+            code = error.errorCode();
+        }
+        QCOMPARE(code, qc::IoError::AccessDenied);
+        QCOMPARE(m_started, 0);
+    }
+
+    // Another program creates the same notes at the same time, each only where none exists yet:
+    // every note it made is still its own at the end.
+    void noteCreatedMeanwhileWins()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        QProcess other;
+        other.start(
+            QCoreApplication::applicationFilePath(), { QStringLiteral("--create-notes"), dir.path() });
+        QVERIFY(other.waitForStarted());
+        for (QDate date(2020, 1, 1); date.year() < 2023; date = date.addDays(1))
+            qc::openNote(date.year(), date.month(), date.day());
+        QVERIFY(other.waitForFinished());
+        const QStringList theirs
+            = QString::fromLatin1(other.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &name : theirs)
+            QCOMPARE(qctest::readFile(dir.filePath(name)), QByteArrayLiteral("theirs"));
+        const QStringList all
+            = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        QCOMPARE(all.size(), 3 * 365 + 1);
+        qDebug(
+            "%lld of %lld notes were the other program's", qlonglong(theirs.size()), qlonglong(all.size()));
+    }
+
+    void programDirectoryThatCannotBeNamed_data()
+    {
+        QTest::addColumn<QString>("filePath");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("unnamed") << QString() << false;
+        QTest::newRow("relative") << QStringLiteral("quorvelcal") << false;
+        QTest::newRow("folder gone") << QStringLiteral("/nonexistent-qc/quorvelcal") << false;
+        QTest::newRow("real folder") << QDir::tempPath() + QStringLiteral("/quorvelcal") << true;
+    }
+    void programDirectoryThatCannotBeNamed()
+    {
+        QFETCH(QString, filePath);
+        QFETCH(bool, usable);
+        QCOMPARE(qc::programDirectoryProblemFor(filePath).isEmpty(), usable);
+    }
+
 private:
     int m_started = 0;
 };
 
+// The other program of noteCreatedMeanwhileWins: creates the notes exclusively, in the same order,
+// and names the ones it made.
+int createNotes(const QString &directory)
+{
+    QTextStream out(stdout);
+    for (QDate date(2020, 1, 1); date.year() < 2023; date = date.addDays(1)) {
+        QFile note(qc::notePath(directory, date.year(), date.month(), date.day()));
+        if (note.open(QIODevice::WriteOnly | QIODevice::NewOnly) && note.write("theirs") == 6)
+            out << QFileInfo(note).fileName() << '\n';
+    }
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], "--create-notes") == 0)
+        return createNotes(QString::fromLocal8Bit(argv[2]));
     // Before Qt starts any thread.
     qcfault::enterPrivateMountNamespace();
     QCoreApplication app(argc, argv);

@@ -340,28 +340,34 @@ void TestSetupForm::addWithEmptyFieldOnlyMovesFocus()
 
 void TestSetupForm::deleteEntry()
 {
-    QVERIFY(qctest::writeFile(
-        qc::birthdayFilePath(), record(3) + record(1, 1, "a") + record(2, 2, "b") + record(3, 3, "c")));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
+        record(3) + record(1, 1, "a") + record(2, 2, "b") + record(3, 3, "c") + record(4, 4, "d")));
     m_form->LoadBirthdays();
     showForm();
     auto *list = child<QListWidget>("ListBox1");
     auto *remove = child<QPushButton>("BitBtn3");
 
     QTest::mouseClick(remove, Qt::LeftButton);
-    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->count(), 4);
 
-    list->setCurrentRow(1);
+    // The user picks the second entry, then presses twice, once more with Space on the still
+    // focused button, and double-clicks it: only the picked entry goes.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     QTest::mouseClick(remove, Qt::LeftButton);
-    QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"03-03  c"_s }));
+    QTest::mouseClick(remove, Qt::LeftButton);
+    remove->setFocus();
+    QTest::keyClick(remove, Qt::Key_Space);
+    QTest::mouseDClick(remove, Qt::LeftButton);
+    QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"03-03  c"_s, u"04-04  d"_s }));
+    QVERIFY(list->selectedItems().isEmpty());
 
     // A new entry is shown but not selected, so "删除" right after "添加" takes nothing away.
-    list->clearSelection();
     child<QLineEdit>("Edit1")->setText(u"2"_s);
     child<QLineEdit>("Edit2")->setText(u"2"_s);
     child<QLineEdit>("Edit3")->setText(u"b"_s);
     QTest::mouseClick(child<QPushButton>("BitBtn2"), Qt::LeftButton);
     QTest::mouseClick(remove, Qt::LeftButton);
-    QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"02-02  b"_s, u"03-03  c"_s }));
+    QCOMPARE(listTexts(), (QStringList { u"01-01  a"_s, u"02-02  b"_s, u"03-03  c"_s, u"04-04  d"_s }));
     QVERIFY(m_messages.isEmpty());
 }
 
