@@ -22,7 +22,7 @@ inline constexpr qsizetype BirthdayEntryBytes = 100;
 inline constexpr int DefaultRemindDays = 3;
 inline constexpr int MaxRemindDays = 255;
 // Far above any real list (over a million entries): a larger file is something else and is never read.
-inline constexpr qint64 MaxBirthdayFileBytes = 64 * 1024 * 1024;
+inline constexpr qint64 MaxBirthdayFileBytes = qint64(64) * 1024 * 1024;
 
 // The program's path with its extension replaced by ".CFG", or ".CFG" appended when the file
 // name has none (a dot in a folder name is no extension).
