@@ -1,7 +1,7 @@
 // The cell-grid base: geometry, painting order, current cell, mouse selection and key navigation.
 #include "cellgrid.h"
 
-#include "messages.h"
+#include "guard.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
