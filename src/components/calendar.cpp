@@ -14,7 +14,9 @@ TCalendar::TCalendar(QWidget *parent)
     : TCellGrid(qc::layout::MonthGrid, parent)
 {
     m_heldDate = qc::fromQDate(qc::today());
-    TCalendar::RefreshMonth();
+    // No override applies before the derived control exists: the month has its own length.
+    const qc::DateParts parts = qc::decodeDate(m_heldDate);
+    layOutMonth(qc::daysInMonth(parts.year, parts.month));
 }
 
 int TCalendar::Year() const
@@ -128,14 +130,18 @@ bool TCalendar::LeapYear(int year) const
 
 void TCalendar::RefreshMonth()
 {
+    // Through the overridable length, so a derived control's idea of the month decides the labels
+    // and with them whether the whole grid needs repainting.
+    layOutMonth(CurrentMonthLength());
+}
+
+void TCalendar::layOutMonth(int length)
+{
     m_refreshing = true;
     const auto done = qScopeGuard([this] { m_refreshing = false; });
     const qc::DateParts parts = qc::decodeDate(m_heldDate);
     const int firstWeekday = qc::dayOfWeek(qc::encodeDate(parts.year, parts.month, 1));
     const int offset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
-    // Through the overridable length, so a derived control's idea of the month decides the labels
-    // and with them whether the whole grid needs repainting.
-    const int length = CurrentMonthLength();
     // A new day in a month laid out the same way changes no label: SetCurrentCell repaints the
     // old and the new cell, and that is all that changes on the screen.
     const bool sameLayout = m_laidOut && offset == m_monthOffset && length == m_laidOutLength
