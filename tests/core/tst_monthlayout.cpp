@@ -237,8 +237,8 @@ void TestMonthLayout::edgeStep_data()
     QTest::addColumn<QPoint>("pointer"); // client coordinates
     QTest::addColumn<QPoint>("to");
 
-    // Cells 61 x 19 with 1-pixel lines: the last column's line ends at x 434, the last row's at
-    // y 140, and the first day row starts at y 20.
+    // Cells 61 x 19 with 1-pixel lines: points from x 434 lie right of the last column's line,
+    // from y 140 below the last row's; the first day row starts at y 20.
     const QPoint mid(3, 3);
     QTest::newRow("over a cell") << mid << QPoint(100, 70) << mid;
     QTest::newRow("left") << mid << QPoint(-1, 70) << QPoint(2, 3);
