@@ -11,10 +11,12 @@
 #include <QScopeGuard>
 
 TCalendar::TCalendar(QWidget *parent)
-    : TCellGrid(parent)
+    : TCellGrid(qc::layout::MonthGrid, parent)
 {
     m_heldDate = qc::fromQDate(qc::today());
-    TCalendar::RefreshMonth();
+    // No override applies before the derived control exists: the month has its own length.
+    const qc::DateParts parts = qc::decodeDate(m_heldDate);
+    layOutMonth(qc::daysInMonth(parts.year, parts.month));
 }
 
 int TCalendar::Year() const
@@ -100,9 +102,9 @@ void TCalendar::setUseCurrentDate(bool value)
 
 QString TCalendar::CellLabel(int column, int row) const
 {
-    if (column < 0 || column >= ColCount || row < 0 || row >= RowCount)
+    if (column < 0 || column >= shape().columns || row < 0 || row >= shape().rows)
         return {};
-    if (row < FixedRows)
+    if (row < shape().fixedRows)
         return qc::layout::headerLabel(dayNames(), m_startOfWeek, column);
     const int day = qc::layout::dayNumber(m_monthOffset, column, row);
     if (day < 1 || day > CurrentMonthLength())
@@ -112,9 +114,7 @@ QString TCalendar::CellLabel(int column, int row) const
 
 int TCalendar::MonthLength(int year, int month) const
 {
-    if (month < 1 || month > 12)
-        return 0;
-    return qc::daysInMonth(year, month);
+    return qc::layout::monthLength(month, LeapYear(year));
 }
 
 int TCalendar::CurrentMonthLength() const
@@ -130,12 +130,18 @@ bool TCalendar::LeapYear(int year) const
 
 void TCalendar::RefreshMonth()
 {
+    // Through the overridable length, so a derived control's idea of the month decides the labels
+    // and with them whether the whole grid needs repainting.
+    layOutMonth(CurrentMonthLength());
+}
+
+void TCalendar::layOutMonth(int length)
+{
     m_refreshing = true;
     const auto done = qScopeGuard([this] { m_refreshing = false; });
     const qc::DateParts parts = qc::decodeDate(m_heldDate);
     const int firstWeekday = qc::dayOfWeek(qc::encodeDate(parts.year, parts.month, 1));
     const int offset = qc::layout::monthOffset(firstWeekday, m_startOfWeek);
-    const int length = qc::daysInMonth(parts.year, parts.month);
     // A new day in a month laid out the same way changes no label: SetCurrentCell repaints the
     // old and the new cell, and that is all that changes on the screen.
     const bool sameLayout = m_laidOut && offset == m_monthOffset && length == m_laidOutLength
@@ -173,8 +179,8 @@ void TCalendar::NotifyChange()
 
 QPoint TCalendar::labelOrigin(const QRect &cell, QSize textSize)
 {
-    return { cell.left() + qc::layout::centredOffset(cell.width(), textSize.width()),
-        cell.top() + qc::layout::centredOffset(cell.height(), textSize.height()) };
+    return { cell.left() + qc::grid::centredOffset(cell.width(), textSize.width()),
+        cell.top() + qc::grid::centredOffset(cell.height(), textSize.height()) };
 }
 
 void TCalendar::PaintCell(int column, int row, const QRect &rect, QPainter &painter)

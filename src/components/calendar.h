@@ -70,6 +70,8 @@ protected:
 private:
     enum class Element { Year = 1, Month = 2, Day = 3 };
     void changeDate(Element element, int value);
+    // RefreshMonth for a month of the given length.
+    void layOutMonth(int length);
 
     qc::TDateTime m_heldDate = 0;
     int m_monthOffset = 0;

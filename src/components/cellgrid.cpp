@@ -1,7 +1,7 @@
 // The cell-grid base: geometry, painting order, current cell, mouse selection and key navigation.
 #include "cellgrid.h"
 
-#include "messages.h"
+#include "guard.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -17,21 +17,23 @@ constexpr int SelectInterval = 60; // ms between edge steps while the left butto
 
 } // namespace
 
-TCellGrid::TCellGrid(QWidget *parent)
+TCellGrid::TCellGrid(qc::grid::Shape shape, QWidget *parent)
     : QWidget(parent)
+    , m_shape(shape)
+    , m_current(0, shape.fixedRows)
 {
     setFocusPolicy(Qt::StrongFocus);
     // Lines, cells and strips cover the whole client area; the border covers the rest.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    updateMetrics();
 }
 
 void TCellGrid::setGridLineWidth(int width)
 {
     if (width < 0 || width == m_gridLineWidth)
         return;
+    metrics(); // the cell sizes stay those of the current client size
     m_gridLineWidth = width;
-    m_metrics.lineWidth = width;
+    m_metrics.lineWidth = qc::grid::clampedLineWidth(width);
     update();
 }
 
@@ -40,7 +42,6 @@ void TCellGrid::setCtl3D(bool value)
     if (value == m_ctl3D)
         return;
     m_ctl3D = value;
-    updateMetrics();
     update();
 }
 
@@ -49,13 +50,12 @@ void TCellGrid::setBorderStyle(TBorderStyle style)
     if (style == m_borderStyle)
         return;
     m_borderStyle = style;
-    updateMetrics();
     update();
 }
 
 QColor TCellGrid::Color() const
 {
-    return m_color.isValid() ? m_color : palette().color(QPalette::Base);
+    return m_color.isValid() ? m_color : palette().color(QPalette::Active, QPalette::Base);
 }
 
 void TCellGrid::setColor(const QColor &color)
@@ -73,7 +73,7 @@ void TCellGrid::resetColor()
 
 QColor TCellGrid::FontColor() const
 {
-    return palette().color(QPalette::WindowText);
+    return palette().color(QPalette::Active, QPalette::WindowText);
 }
 
 void TCellGrid::setFontColor(const QColor &color)
@@ -101,7 +101,18 @@ QRect TCellGrid::clientRect() const
 
 QRect TCellGrid::CellRect(int column, int row) const
 {
-    return qc::layout::cellRect(m_metrics, column, row).translated(clientRect().topLeft());
+    return qc::grid::cellRect(metrics(), column, row).translated(clientRect().topLeft());
+}
+
+const qc::grid::CellMetrics &TCellGrid::metrics() const
+{
+    // A hidden widget gets its resize event only when first shown; the size itself is set at once.
+    const QSize client = clientRect().size();
+    if (client != m_metricsClientSize) {
+        m_metrics = qc::grid::cellMetrics(client, m_gridLineWidth, m_shape);
+        m_metricsClientSize = client;
+    }
+    return m_metrics;
 }
 
 QSize TCellGrid::sizeHint() const
@@ -111,14 +122,17 @@ QSize TCellGrid::sizeHint() const
 
 QSize TCellGrid::minimumSizeHint() const
 {
-    const int b = 2 * borderWidth() + 6 * m_gridLineWidth;
-    return { b + 7 * 8, b + 7 * 8 };
+    // Eight pixels a cell.
+    const int line = qc::grid::clampedLineWidth(m_gridLineWidth);
+    const int b = 2 * borderWidth();
+    return { b + (m_shape.columns - 1) * line + m_shape.columns * 8,
+        b + (m_shape.rows - 1) * line + m_shape.rows * 8 };
 }
 
 bool TCellGrid::CanSelectCell(int column, int row) const
 {
     Q_UNUSED(column)
-    return row >= FixedRows;
+    return row >= m_shape.fixedRows;
 }
 
 void TCellGrid::CellClicked() { }
@@ -144,9 +158,11 @@ int TCellGrid::borderWidth() const
     return m_ctl3D ? 2 : 1;
 }
 
-void TCellGrid::updateMetrics()
+QPalette TCellGrid::activePalette() const
 {
-    m_metrics = qc::layout::cellMetrics(clientRect().size(), m_gridLineWidth);
+    QPalette pal = palette();
+    pal.setCurrentColorGroup(QPalette::Active);
+    return pal;
 }
 
 QPoint TCellGrid::toClient(QPointF widgetPos) const
@@ -158,10 +174,11 @@ void TCellGrid::paintEvent(QPaintEvent *event)
 {
     // No window may open while the painter is active.
     qc::guardedDeferred([&] {
+        const QPalette pal = activePalette();
         QPainter painter(this);
         if (m_borderStyle == bsSingle) {
             if (m_ctl3D) {
-                qDrawWinPanel(&painter, rect(), palette(), true);
+                qDrawWinPanel(&painter, rect(), pal, true);
             } else {
                 painter.setPen(Qt::black);
                 painter.setBrush(Qt::NoBrush);
@@ -173,17 +190,17 @@ void TCellGrid::paintEvent(QPaintEvent *event)
         painter.setClipRect(client, Qt::IntersectClip);
         painter.translate(client.topLeft());
         const QRegion dirty = event->region().translated(-client.topLeft());
+        const qc::grid::CellMetrics &m = metrics();
 
         paintGridLines(painter);
 
-        const QPalette &pal = palette();
         const QColor dayColor = Color();
-        for (int row = 0; row < RowCount; ++row) {
-            for (int column = 0; column < ColCount; ++column) {
-                const QRect cell = qc::layout::cellRect(m_metrics, column, row);
+        for (int row = 0; row < m_shape.rows; ++row) {
+            for (int column = 0; column < m_shape.columns; ++column) {
+                const QRect cell = qc::grid::cellRect(m, column, row);
                 if (cell.isEmpty() || !dirty.intersects(cell))
                     continue;
-                const bool header = row < FixedRows;
+                const bool header = row < m_shape.fixedRows;
                 const bool current = !header && QPoint(column, row) == m_current;
                 painter.fillRect(cell,
                     header        ? pal.color(QPalette::Button)
@@ -199,55 +216,44 @@ void TCellGrid::paintEvent(QPaintEvent *event)
         }
 
         if (m_ctl3D) {
-            for (int column = 0; column < ColCount; ++column) {
-                const QRect cell = qc::layout::cellRect(m_metrics, column, 0);
-                if (!cell.isEmpty() && dirty.intersects(cell))
-                    paintHeaderBevel(painter, cell);
+            for (int row = 0; row < m_shape.fixedRows; ++row) {
+                for (int column = 0; column < m_shape.columns; ++column) {
+                    const QRect cell = qc::grid::cellRect(m, column, row);
+                    if (!cell.isEmpty() && dirty.intersects(cell))
+                        paintHeaderBevel(painter, cell, pal);
+                }
             }
         }
 
-        const QRect currentRect = qc::layout::cellRect(m_metrics, m_current.x(), m_current.y());
+        const QRect currentRect = qc::grid::cellRect(m, m_current.x(), m_current.y());
         if (isActiveControl() && !currentRect.isEmpty() && dirty.intersects(currentRect))
-            paintFocusRect(painter, currentRect);
+            paintFocusRect(painter, currentRect, pal);
 
-        const int right = ColCount * (m_metrics.width + m_metrics.lineWidth);
-        const int bottom = RowCount * (m_metrics.height + m_metrics.lineWidth);
-        if (right < client.width())
-            painter.fillRect(QRect(right, 0, client.width() - right, client.height()), dayColor);
-        if (bottom < client.height())
-            painter.fillRect(QRect(0, bottom, client.width(), client.height() - bottom), dayColor);
+        const QSize extent = qc::grid::gridExtent(m, m_shape);
+        if (extent.width() < client.width())
+            painter.fillRect(
+                QRect(extent.width(), 0, client.width() - extent.width(), client.height()), dayColor);
+        if (extent.height() < client.height())
+            painter.fillRect(
+                QRect(0, extent.height(), client.width(), client.height() - extent.height()), dayColor);
     });
 }
 
 void TCellGrid::paintGridLines(QPainter &painter) const
 {
-    const int lw = m_metrics.lineWidth;
-    if (lw <= 0)
-        return;
-    const int w = m_metrics.width;
-    const int h = m_metrics.height;
-    const int stepX = w + lw;
-    const int stepY = h + lw;
-    const int fullWidth = ColCount * stepX;
-
+    const qc::grid::GridLines lines = qc::grid::gridLines(metrics(), m_shape);
     const QColor headerLine = Qt::black;
     // Silver lines would vanish on silver cells.
     const QColor dayLine
         = Color().rgb() == qRgb(192, 192, 192) ? QColor(128, 128, 128) : QColor(192, 192, 192);
-
-    for (int column = 0; column < ColCount; ++column)
-        painter.fillRect(QRect(column * stepX + w, 0, lw, h), headerLine);
-    painter.fillRect(QRect(0, h, fullWidth, lw), headerLine);
-
-    for (int column = 0; column < ColCount; ++column)
-        painter.fillRect(QRect(column * stepX + w, stepY, lw, (RowCount - FixedRows) * stepY), dayLine);
-    for (int row = FixedRows; row < RowCount; ++row)
-        painter.fillRect(QRect(0, row * stepY + h, fullWidth, lw), dayLine);
+    for (const QRect &line : lines.fixed)
+        painter.fillRect(line, headerLine);
+    for (const QRect &line : lines.body)
+        painter.fillRect(line, dayLine);
 }
 
-void TCellGrid::paintHeaderBevel(QPainter &painter, const QRect &rect) const
+void TCellGrid::paintHeaderBevel(QPainter &painter, const QRect &rect, const QPalette &pal)
 {
-    const QPalette &pal = palette();
     painter.setPen(pal.color(QPalette::Light));
     painter.drawLine(rect.topLeft(), rect.topRight());
     painter.drawLine(rect.topLeft(), rect.bottomLeft());
@@ -256,9 +262,9 @@ void TCellGrid::paintHeaderBevel(QPainter &painter, const QRect &rect) const
     painter.drawLine(rect.topRight(), rect.bottomRight());
 }
 
-void TCellGrid::paintFocusRect(QPainter &painter, const QRect &rect) const
+void TCellGrid::paintFocusRect(QPainter &painter, const QRect &rect, const QPalette &pal)
 {
-    QPen pen(palette().color(QPalette::HighlightedText), 1);
+    QPen pen(pal.color(QPalette::HighlightedText), 1);
     pen.setCosmetic(true);
     pen.setDashPattern({ 1.0, 1.0 });
     painter.save();
@@ -266,12 +272,6 @@ void TCellGrid::paintFocusRect(QPainter &painter, const QRect &rect) const
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
     painter.restore();
-}
-
-void TCellGrid::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    updateMetrics();
 }
 
 bool TCellGrid::takeFocus()
@@ -294,8 +294,8 @@ void TCellGrid::mousePressEvent(QMouseEvent *event)
         if (event->button() != Qt::LeftButton)
             return;
         const QPoint pos = toClient(event->position());
-        const auto cell = qc::layout::cellAt(m_metrics, pos);
-        if (!cell || cell->y() < FixedRows)
+        const auto cell = qc::grid::cellAt(metrics(), m_shape, pos);
+        if (!cell || cell->y() < m_shape.fixedRows)
             return;
         // Qt keeps delivering the mouse to us while the button is held (the implicit grab), even
         // outside the window, which is all the edge stepping needs.
@@ -343,27 +343,16 @@ void TCellGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void TCellGrid::moveToPoint(QPoint clientPos)
 {
-    const auto cell = qc::layout::cellAt(m_metrics, clientPos);
-    if (cell && cell->y() >= FixedRows && *cell != m_current)
+    const auto cell = qc::grid::cellAt(metrics(), m_shape, clientPos);
+    if (cell && cell->y() >= m_shape.fixedRows && *cell != m_current)
         SetCurrentCell(cell->x(), cell->y());
 }
 
 void TCellGrid::stepTowardsPointer()
 {
-    const int stepX = m_metrics.width + m_metrics.lineWidth;
-    const int stepY = m_metrics.height + m_metrics.lineWidth;
-    int column = m_current.x();
-    int row = m_current.y();
-    if (m_lastPointer.x() < 0 && column > 0)
-        --column;
-    else if (m_lastPointer.x() >= ColCount * stepX && column < ColCount - 1)
-        ++column;
-    if (m_lastPointer.y() < FixedRows * stepY && row > FixedRows)
-        --row;
-    else if (m_lastPointer.y() >= RowCount * stepY && row < RowCount - 1)
-        ++row;
-    if (QPoint(column, row) != m_current)
-        SetCurrentCell(column, row);
+    const QPoint target = qc::grid::edgeStep(metrics(), m_shape, m_current, m_lastPointer);
+    if (target != m_current)
+        SetCurrentCell(target.x(), target.y());
 }
 
 void TCellGrid::stopSelecting()
@@ -390,15 +379,14 @@ void TCellGrid::keyPressEvent(QKeyEvent *event)
     qc::guarded([&] {
         int key = event->key();
         KeyDown(key, event->modifiers());
-        if (key == 0) {
-            handled = true;
-            return;
-        }
-        const auto target = qc::layout::keyTarget(key, event->modifiers(), m_current);
-        if (!target)
+        // Every navigation key is ours, also when it moves nothing (Ctrl+Up, Down in the last row).
+        if (key != 0 && !qc::grid::isNavigationKey(key))
             return;
         handled = true;
-        if (*target != m_current)
+        if (key == 0)
+            return;
+        const auto target = qc::grid::keyTarget(key, event->modifiers(), m_current, m_shape);
+        if (target && *target != m_current)
             GoToCell(*target);
     });
     if (handled)

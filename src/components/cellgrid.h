@@ -1,11 +1,12 @@
-// TCellGrid: the fixed 7 x 7 cell grid that the month grid is built on. It owns the geometry
-// (one cell width and one row height, recomputed on every resize), the painting order (grid
-// lines, the cells that meet the dirty region, header bevels, the focus rectangle, the strips
-// beyond the last line), the current cell and the mouse and keyboard navigation. What a cell
-// shows and which cells may become current is left to the derived control.
+// TCellGrid: a grid of equal cells with fixed header rows on top, the base of the month grid. Its
+// column, row and fixed-row counts are set at creation. It owns the geometry (one cell width and
+// one row height, following the client size), the painting order (grid lines, the cells that meet
+// the dirty region, header bevels, the focus rectangle, the strips beyond the last line), the
+// current cell and the mouse and keyboard navigation. What a cell shows and which cells may become
+// current is left to the derived control.
 #pragma once
 
-#include "core/monthlayout.h"
+#include "core/gridlayout.h"
 
 #include <QBasicTimer>
 #include <QColor>
@@ -27,14 +28,12 @@ public:
     enum TBorderStyle { bsNone, bsSingle };
     Q_ENUM(TBorderStyle)
 
-    explicit TCellGrid(QWidget *parent = nullptr);
+    explicit TCellGrid(qc::grid::Shape shape, QWidget *parent = nullptr);
 
-    static constexpr int ColCount = qc::layout::Columns;
-    static constexpr int RowCount = qc::layout::Rows;
-    static constexpr int FixedRows = 1;
+    const qc::grid::Shape &shape() const { return m_shape; }
 
     int GridLineWidth() const { return m_gridLineWidth; }
-    // Takes effect at once on the lines; the cell sizes follow at the next resize.
+    // Takes effect at once on the lines; the cell sizes follow at the next change of size.
     void setGridLineWidth(int width);
     bool Ctl3D() const { return m_ctl3D; }
     void setCtl3D(bool value);
@@ -42,7 +41,8 @@ public:
     void setBorderStyle(TBorderStyle style);
 
     // Background of the day cells and of the strips beyond the last grid line; the palette's
-    // Base colour until set.
+    // Base colour until set. Like every palette colour the grid paints in, it comes from the
+    // active group: a theme's inactive or disabled colours do not change the grid.
     QColor Color() const;
     void setColor(const QColor &color);
     void resetColor();
@@ -54,14 +54,14 @@ public:
     int Col() const { return m_current.x(); }
     int Row() const { return m_current.y(); }
     QPoint currentCell() const { return m_current; }
-    // Moves the current cell when CanSelectCell allows; repaints only the old and the new cell.
-    void SetCurrentCell(int column, int row);
 
     // The area inside the border, in widget coordinates.
     QRect clientRect() const;
     // A cell's rectangle in widget coordinates.
     QRect CellRect(int column, int row) const;
-    const qc::layout::CellMetrics &metrics() const { return m_metrics; }
+    // Cell sizes for the client size the widget has now, shown or not; a new GridLineWidth
+    // changes only the lines until the client size changes.
+    const qc::grid::CellMetrics &metrics() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -71,6 +71,10 @@ Q_SIGNALS:
     void OnKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
 
 protected:
+    // Moves the current cell when CanSelectCell allows; repaints only the old and the new cell.
+    // Not open to owners: the derived control keeps the current cell in step with what it holds.
+    void SetCurrentCell(int column, int row);
+
     // Paints the text of one cell; the rectangle is already filled with the cell's background,
     // the painter is clipped to it and carries the font and the text colour.
     virtual void PaintCell(int column, int row, const QRect &rect, QPainter &painter) = 0;
@@ -86,7 +90,6 @@ protected:
     bool isActiveControl() const;
 
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -99,7 +102,7 @@ protected:
 
 private:
     int borderWidth() const;
-    void updateMetrics();
+    QPalette activePalette() const;
     QPoint toClient(QPointF widgetPos) const;
     bool takeFocus();
     void moveToPoint(QPoint clientPos);
@@ -107,15 +110,17 @@ private:
     void stopSelecting();
     void GoToCell(QPoint target);
     void paintGridLines(QPainter &painter) const;
-    void paintHeaderBevel(QPainter &painter, const QRect &rect) const;
-    void paintFocusRect(QPainter &painter, const QRect &rect) const;
+    static void paintHeaderBevel(QPainter &painter, const QRect &rect, const QPalette &pal);
+    static void paintFocusRect(QPainter &painter, const QRect &rect, const QPalette &pal);
 
-    qc::layout::CellMetrics m_metrics;
+    const qc::grid::Shape m_shape;
+    mutable qc::grid::CellMetrics m_metrics;
+    mutable QSize m_metricsClientSize { -1, -1 }; // what m_metrics were computed for
     int m_gridLineWidth = 1;
     bool m_ctl3D = true;
     TBorderStyle m_borderStyle = bsSingle;
     QColor m_color; // invalid: follow the palette
-    QPoint m_current { 0, FixedRows };
+    QPoint m_current;
     bool m_selecting = false;
     QPoint m_lastPointer; // client coordinates, while selecting
     QBasicTimer m_selectTimer;

@@ -2,7 +2,7 @@
 #include "trayicon.h"
 
 #include "core/cp936.h"
-#include "forms/messages.h"
+#include "guard.h"
 
 #include <QCursor>
 #include <QMenu>

@@ -1,20 +1,17 @@
-// Layout arithmetic of the month grid: where each day of a month stands, what a cell shows,
-// where a cell lies in pixels, which cell a point or a key leads to. Plain functions, no painting.
+// What is month-specific about the month grid: its shape, where each day of a month stands, what
+// the header cells say and how long a month is. The grid arithmetic itself is in gridlayout.h.
 #pragma once
 
+#include "gridlayout.h"
+
 #include <QPoint>
-#include <QRect>
 #include <QString>
 #include <QStringList>
 
-#include <Qt>
-
-#include <optional>
-
 namespace qc::layout {
 
-constexpr int Columns = 7;
-constexpr int Rows = 7; // row 0 is the header
+// Seven weekday columns; a header row of weekday names above six rows of days.
+constexpr grid::Shape MonthGrid { 7, 7, 1 };
 
 // -5..1: cell (c, r) for r >= 1 stands for day monthOffset + c + 7 * (r - 1).
 // weekdayOfFirst is 1 = Sunday ... 7 = Saturday; startOfWeek 0 = Sunday ... 6 = Saturday.
@@ -26,24 +23,7 @@ QPoint cellOfDay(int monthOffset, int day); // (column, row)
 QString headerLabel(const QStringList &abbreviatedNames, int startOfWeek, int column);
 QStringList fallbackDayNames(); // "Sun" ... "Sat"
 
-struct CellMetrics
-{
-    int width = 0;
-    int height = 0;
-    int lineWidth = 1;
-};
-
-CellMetrics cellMetrics(QSize clientSize, int lineWidth);
-QRect cellRect(const CellMetrics &metrics, int column, int row);
-// The cell under a point; a point on a grid line belongs to the cell left of or above it.
-// Nothing for points right of the last column's grid line or below the last row's.
-std::optional<QPoint> cellAt(const CellMetrics &metrics, QPoint point);
-
-// Target cell of a navigation key from (column, row), clamped to the day rows; nothing for keys
-// that do not navigate (or Ctrl+Up/Down).
-std::optional<QPoint> keyTarget(int key, Qt::KeyboardModifiers modifiers, QPoint current);
-
-// Left edge of a text of the given width centred in a cell (truncating division).
-int centredOffset(int cellExtent, int textExtent);
+// Days in month 1..12, February with its leap day when leapYear; 0 for any other month.
+int monthLength(int month, bool leapYear);
 
 } // namespace qc::layout

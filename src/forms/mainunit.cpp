@@ -189,8 +189,9 @@ void Tmainform::readClockFormats()
 
 // Writes the grid's year, month and day in an order whose every intermediate date exists, so
 // the grid's strict setter never refuses a step on the way. Each write that changes the date
-// still raises the grid's change event. When no order of the three writes works, the day goes to
-// the 1st first: every month has one.
+// still raises the grid's change event. Between two existing dates there always is such an order:
+// the day first when it does not grow; otherwise the month, the year and then the day (a held day
+// above 28 is then below the target's, so the target month is no February and has it every year).
 void Tmainform::moveGridTo(int year, int month, int day)
 {
     TCalendar *grid = m_ui->CAL;
@@ -236,9 +237,6 @@ void Tmainform::moveGridTo(int year, int month, int day)
             return;
         }
     }
-    grid->setDay(1);
-    for (const Element element : orders[0])
-        write(element);
 }
 
 void Tmainform::FormCreate()

@@ -1,4 +1,4 @@
-// The error box, the information window, the Yes/No question box and the handler guard.
+// The error box, the information window and the Yes/No question box.
 // The modal windows go through one hook so tests can answer them without a nested event loop.
 #include "messages.h"
 
@@ -12,7 +12,6 @@
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QtMath>
 
@@ -211,22 +210,15 @@ void setMessageHook(MessageHook hook)
     messageHook() = std::move(hook);
 }
 
-void reportExceptionLater(std::exception_ptr error)
-{
-    QTimer::singleShot(0, qApp, [error = std::move(error)] { reportException(error); });
-}
+namespace {
 
-void reportException(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(std::move(error));
-    } catch (const Exception &e) {
-        showErrorBox(e.message());
-    } catch (const std::exception &e) {
-        showErrorBox(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        showErrorBox(QStringLiteral("Unknown exception"));
-    }
-}
+// Every program with windows links this unit, so from its start every handler error ends in the
+// error box.
+[[maybe_unused]] const bool errorBoxIsTheSink = [] {
+    setErrorSink(showErrorBox);
+    return true;
+}();
+
+} // namespace
 
 } // namespace qc

@@ -1,8 +1,8 @@
-// The program's message windows and the guard that every event handler runs under.
-// Qt leaves an exception that escapes a slot undefined, so handler bodies run inside guarded(),
-// which shows the ordinary error box instead and lets the event loop go on.
+// The program's message windows. The handler guard comes with them: this unit makes the ordinary
+// error box the sink of every guard in the program.
 #pragma once
 
+#include "components/guard.h"
 #include "core/errors.h"
 
 #include <QList>
@@ -10,7 +10,6 @@
 #include <QStringView>
 
 #include <functional>
-#include <utility>
 
 class QDialog;
 class QMessageBox;
@@ -52,28 +51,5 @@ QMessageBox *createQuestionBox(const QString &caption, const QString &text);
 // returns true for Yes. An empty hook restores the real windows.
 using MessageHook = std::function<bool(MessageKind kind, const QString &caption, const QString &text)>;
 void setMessageHook(MessageHook hook);
-
-// Runs a handler body; an exception that leaves it is shown in the ordinary error box.
-void reportException(std::exception_ptr error);
-template<typename F> void guarded(F &&body)
-{
-    try {
-        std::forward<F>(body)();
-    } catch (...) {
-        reportException(std::current_exception());
-    }
-}
-
-// For bodies that must not open a window while they run (painting): the error box comes once the
-// current event is done.
-void reportExceptionLater(std::exception_ptr error);
-template<typename F> void guardedDeferred(F &&body)
-{
-    try {
-        std::forward<F>(body)();
-    } catch (...) {
-        reportExceptionLater(std::current_exception());
-    }
-}
 
 } // namespace qc

@@ -2,6 +2,7 @@
 // keyboard and mouse selection, geometry and what ends up on screen.
 #include "components/calendar.h"
 #include "core/errors.h"
+#include "core/monthlayout.h"
 #include "testsupport.h"
 
 #include <QLineEdit>
@@ -34,6 +35,14 @@ protected:
         painted.append(QPoint(column, row));
         TCalendar::PaintCell(column, row, rect, painter);
     }
+};
+
+// A derived control with the Julian leap rule, which makes 1900 a leap year.
+class JulianCalendar : public CountingCalendar
+{
+public:
+    using CountingCalendar::CountingCalendar;
+    bool LeapYear(int year) const override { return year % 4 == 0; }
 };
 
 // The grid at its main-window size beside a line edit, showing the month of `today`.
@@ -88,6 +97,7 @@ private Q_SLOTS:
     void layout();
     void monthLength_data();
     void monthLength();
+    void derivedLeapYear();
     void dateWrites_data();
     void dateWrites();
     void startOfWeek();
@@ -201,6 +211,30 @@ void tst_Calendar::monthLength()
     QCOMPARE(cal.CellLabel(after.x(), after.y()), QString());
     QCOMPARE(cal.MonthLength(year, 4), 30);
     QCOMPARE(cal.MonthLength(year, 12), 31);
+}
+
+void tst_Calendar::derivedLeapYear()
+{
+    qctest::fixToday(QDate(1900, 1, 10));
+    Window window;
+    auto *cal = new JulianCalendar(&window);
+    cal->setGeometry(0, 0, 441, 143);
+    window.resize(441, 143);
+    cal->setMonth(2);
+    QCOMPARE(cal->MonthLength(1900, 2), 29);
+    QCOMPARE(cal->CurrentMonthLength(), 29);
+    const QPoint day29 = cellOf(*cal, 29);
+    QCOMPARE(cal->CellLabel(day29.x(), day29.y()), QStringLiteral("29"));
+
+    // February 1906 starts on the same weekday but is a day shorter here: the 29 must be repainted away.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    cal->painted.clear();
+    cal->setYear(1906);
+    QCOMPARE(cal->CellLabel(day29.x(), day29.y()), QString());
+    QTRY_VERIFY(cal->painted.contains(day29));
+    qctest::fixToday(QDate(2000, 1, 15));
 }
 
 void tst_Calendar::dateWrites_data()
@@ -332,6 +366,10 @@ void tst_Calendar::keyboard_data()
     QTest::newRow("Left in column 0") << QDate(2000, 1, 30) << int(Qt::Key_Left) << none << nothing;
     QTest::newRow("Ctrl+Up") << QDate(2000, 1, 15) << int(Qt::Key_Up)
                              << Qt::KeyboardModifiers(Qt::ControlModifier) << nothing;
+    QTest::newRow("Ctrl+Down") << QDate(2000, 1, 15) << int(Qt::Key_Down)
+                               << Qt::KeyboardModifiers(Qt::ControlModifier) << nothing;
+    QTest::newRow("Ctrl+Up in row 1")
+        << QDate(2000, 1, 1) << int(Qt::Key_Up) << Qt::KeyboardModifiers(Qt::ControlModifier) << nothing;
     QTest::newRow("Right on day 10") << QDate(2000, 1, 10) << int(Qt::Key_Right) << none
                                      << QStringList { "click 10", "change 11" };
     QTest::newRow("Shift+Right on day 10")
@@ -384,6 +422,8 @@ void tst_Calendar::keyboard()
     const QPoint before = f.cal->currentCell();
     QTest::keyClick(f.cal, Qt::Key(key), modifiers);
     QCOMPARE(f.log, log);
+    // A navigation key is the grid's even when it moves nothing (the modifier keys are not).
+    QVERIFY(!f.window.keys.contains(key));
     const int day = log.isEmpty() ? start.day() : log.last().section(QLatin1Char(' '), 1).toInt();
     QCOMPARE(f.cal->Day(), day);
     if (log.size() < 2)
@@ -556,6 +596,7 @@ void tst_Calendar::readOnly()
 void tst_Calendar::geometry()
 {
     Fixture f(QDate(2000, 1, 15));
+    QCOMPARE(f.cal->CellRect(6, 6), QRect(2 + 6 * 62, 2 + 6 * 20, 61, 19)); // before the first show too
     QVERIFY(f.show());
     TCalendar &cal = *f.cal;
     // 441 x 143 inside a 2-pixel sunken edge: 437 x 139, cells (437 - 6) / 7 by (139 - 6) / 7.

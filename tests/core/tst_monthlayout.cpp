@@ -1,9 +1,14 @@
-// Month grid arithmetic: where the days stand, header labels, cell geometry, hit testing, keys.
+// Month grid arithmetic: where the days stand, header labels, and the grid's cell geometry, hit
+// testing, keys and edge stepping in the month grid's shape.
 #include "core/dates.h"
+#include "core/gridlayout.h"
 #include "core/monthlayout.h"
 
 #include <QTest>
 
+#include <algorithm>
+
+using namespace qc::grid;
 using namespace qc::layout;
 
 Q_DECLARE_METATYPE(std::optional<QPoint>)
@@ -32,6 +37,8 @@ private slots:
     void cellAt();
     void keyTarget_data();
     void keyTarget();
+    void edgeStep_data();
+    void edgeStep();
     void centred();
 };
 
@@ -122,6 +129,8 @@ void TestMonthLayout::metrics_data()
     QTest::newRow("no lines") << QSize(70, 7) << 0 << QSize(10, 1);
     QTest::newRow("tiny") << QSize(3, 3) << 1 << QSize(0, 0);
     QTest::newRow("empty") << QSize(0, 0) << 1 << QSize(0, 0);
+    // Drawn like the widest line any window can hold, with no int overflow on the way.
+    QTest::newRow("huge lines") << QSize(437, 139) << 400000000 << QSize(0, 0);
 }
 
 void TestMonthLayout::metrics()
@@ -130,12 +139,12 @@ void TestMonthLayout::metrics()
     QFETCH(int, line);
     QFETCH(QSize, cell);
 
-    const CellMetrics m = cellMetrics(client, line);
+    const CellMetrics m = cellMetrics(client, line, MonthGrid);
     QCOMPARE(QSize(m.width, m.height), cell);
-    QCOMPARE(m.lineWidth, line);
+    QCOMPARE(m.lineWidth, std::min(line, MaxExtent));
     const QRect last = cellRect(m, 6, 6);
     QCOMPARE(last.size(), cell);
-    QCOMPARE(last.topLeft(), QPoint(6 * (cell.width() + line), 6 * (cell.height() + line)));
+    QCOMPARE(last.topLeft(), QPoint(6 * (cell.width() + m.lineWidth), 6 * (cell.height() + m.lineWidth)));
     if (cell.width() > 0) // the last cell always lies inside the client area
         QVERIFY(last.right() < client.width());
 }
@@ -166,8 +175,8 @@ void TestMonthLayout::cellAt()
     QFETCH(QPoint, point);
     QFETCH(std::optional<QPoint>, cell);
 
-    const CellMetrics m = cellMetrics(QSize(437, 139), 1);
-    QCOMPARE(qc::layout::cellAt(m, point), cell);
+    const CellMetrics m = cellMetrics(QSize(437, 139), 1, MonthGrid);
+    QCOMPARE(qc::grid::cellAt(m, MonthGrid, point), cell);
     if (cell)
         QVERIFY(cellRect(m, cell->x(), cell->y()).adjusted(0, 0, 1, 1).contains(point));
 }
@@ -219,7 +228,42 @@ void TestMonthLayout::keyTarget()
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QPoint, from);
     QFETCH(std::optional<QPoint>, target);
-    QCOMPARE(qc::layout::keyTarget(key, modifiers, from), target);
+    QCOMPARE(qc::grid::keyTarget(key, modifiers, from, MonthGrid), target);
+}
+
+void TestMonthLayout::edgeStep_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("pointer"); // client coordinates
+    QTest::addColumn<QPoint>("to");
+
+    // Cells 61 x 19 with 1-pixel lines: points from x 434 lie right of the last column's line,
+    // from y 140 below the last row's; the first day row starts at y 20.
+    const QPoint mid(3, 3);
+    QTest::newRow("over a cell") << mid << QPoint(100, 70) << mid;
+    QTest::newRow("left") << mid << QPoint(-1, 70) << QPoint(2, 3);
+    QTest::newRow("left from column 0") << QPoint(0, 3) << QPoint(-1, 70) << QPoint(0, 3);
+    QTest::newRow("on the last line") << mid << QPoint(433, 139) << mid;
+    QTest::newRow("right") << mid << QPoint(434, 70) << QPoint(4, 3);
+    QTest::newRow("right from column 6") << QPoint(6, 3) << QPoint(500, 70) << QPoint(6, 3);
+    QTest::newRow("first day row") << mid << QPoint(100, 20) << mid;
+    QTest::newRow("over the header's line") << mid << QPoint(100, 19) << QPoint(3, 2);
+    QTest::newRow("above the grid") << mid << QPoint(100, -30) << QPoint(3, 2);
+    QTest::newRow("up from row 1") << QPoint(3, 1) << QPoint(100, 5) << QPoint(3, 1);
+    QTest::newRow("below") << mid << QPoint(100, 140) << QPoint(3, 4);
+    QTest::newRow("down from row 6") << QPoint(3, 6) << QPoint(100, 200) << QPoint(3, 6);
+    QTest::newRow("up and left") << mid << QPoint(-1, -1) << QPoint(2, 2);
+    QTest::newRow("down and right") << mid << QPoint(434, 140) << QPoint(4, 4);
+    QTest::newRow("down and left from column 0") << QPoint(0, 3) << QPoint(-5, 300) << QPoint(0, 4);
+    QTest::newRow("corner cell, pointer beyond it") << QPoint(6, 6) << QPoint(900, 900) << QPoint(6, 6);
+}
+
+void TestMonthLayout::edgeStep()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, pointer);
+    QFETCH(QPoint, to);
+    QCOMPARE(qc::grid::edgeStep(cellMetrics(QSize(437, 139), 1, MonthGrid), MonthGrid, from, pointer), to);
 }
 
 void TestMonthLayout::centred()
