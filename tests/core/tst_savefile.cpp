@@ -2,7 +2,9 @@
 #include "core/errors.h"
 #include "core/savefile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +46,30 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("two"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
+    }
+
+    // A link stays a link and its target gets the new contents, with the target's permissions.
+    void linkKeptTargetReplaced()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
+        const QString target = dir.filePath(QStringLiteral("real/f"));
+        QVERIFY(qc::writeWholeFile(target, "one", qc::WhenPresent::Replace));
+        QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QString link = dir.filePath(QStringLiteral("f"));
+        QVERIFY(QFile::link(QStringLiteral("real/f"), link));
+
+        QVERIFY(qc::writeWholeFile(link, "two", qc::WhenPresent::Replace));
+        QVERIFY(!qc::writeWholeFile(link, "three", qc::WhenPresent::KeepExisting));
+
+        QCOMPARE(QFileInfo(link).symLinkTarget(), target);
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("two"));
+        QCOMPARE(file.permissions() & ~QFileDevice::Permissions(0x0f00),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden),
+            QStringList { QStringLiteral("f") });
     }
 
     void folderInTheWay()
