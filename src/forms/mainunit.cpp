@@ -14,6 +14,7 @@
 #include "messages.h"
 #include "usetup.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -294,7 +295,7 @@ void Tmainform::BitBtn3Click()
 {
     qc::guarded([&] {
         if (m_aboutForm)
-            m_aboutForm->exec();
+            qc::execModal(m_aboutForm);
     });
 }
 
@@ -325,7 +326,7 @@ void Tmainform::BitBtn6Click()
             return;
         m_setupForm->LoadBirthdays();
         if (!StartupLoad)
-            m_setupForm->exec();
+            qc::execModal(m_setupForm);
     });
 }
 
@@ -348,6 +349,9 @@ void Tmainform::iTaskClick(QObject *)
             show();
         raise();
         activateWindow();
+        // An open box or dialog stays in front of the window it disables.
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->raise();
     });
 }
 

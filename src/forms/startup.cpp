@@ -33,6 +33,7 @@ void prepareApplication(QApplication &app)
 ProgramWindows::ProgramWindows()
 {
     QObject::connect(&mainform, &Tmainform::closed, qApp, &QCoreApplication::quit);
+    setMainWindow(&mainform);
     mainform.setSetupForm(&setupForm);
     mainform.setAboutForm(&aboutForm);
 }
