@@ -14,14 +14,15 @@
 #include "messages.h"
 #include "usetup.h"
 
-#include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -349,9 +350,12 @@ void Tmainform::iTaskClick(QObject *)
             show();
         raise();
         activateWindow();
-        // An open box or dialog stays in front of the window it disables.
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->raise();
+        // Open boxes and dialogs stay in front of the window they disable, each above its owner.
+        QList<QWindow *> owned;
+        for (QWindow *w = QGuiApplication::modalWindow(); w && w != windowHandle(); w = w->transientParent())
+            owned.prepend(w);
+        for (QWindow *w : std::as_const(owned))
+            w->raise();
     });
 }
 
