@@ -7,11 +7,12 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
-    xdg-utils
+    xdg-utils fcitx5-frontend-qt6
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11
-               desktop-file-utils appstream imagemagick)
+               desktop-file-utils appstream imagemagick
+               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime)
 fi
 
 missing=()

@@ -15,12 +15,14 @@
 #include "usetup.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -292,7 +294,7 @@ void Tmainform::BitBtn3Click()
 {
     qc::guarded([&] {
         if (m_aboutForm)
-            m_aboutForm->exec();
+            qc::execModal(m_aboutForm);
     });
 }
 
@@ -323,7 +325,7 @@ void Tmainform::BitBtn6Click()
             return;
         m_setupForm->LoadBirthdays();
         if (!StartupLoad)
-            m_setupForm->exec();
+            qc::execModal(m_setupForm);
     });
 }
 
@@ -346,6 +348,12 @@ void Tmainform::iTaskClick(QObject *)
             show();
         raise();
         activateWindow();
+        // Open boxes and dialogs stay in front of the window they disable, each above its owner.
+        QList<QWindow *> owned;
+        for (QWindow *w = QGuiApplication::modalWindow(); w && w != windowHandle(); w = w->transientParent())
+            owned.prepend(w);
+        for (QWindow *w : std::as_const(owned))
+            w->raise();
     });
 }
 
