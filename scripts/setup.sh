@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    fonts-noto-cjk fonts-arphic-ukai qt6-translations-l10n
+    fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-liberation qt6-translations-l10n
     xdg-utils
 )
 if [[ "${1:-}" == "--test" ]]; then

@@ -1,6 +1,7 @@
 #include "panel.h"
 
 #include <QPainter>
+#include <QStyle>
 #include <qdrawutil.h>
 
 TPanel::TPanel(QWidget *parent)
@@ -24,9 +25,40 @@ void TPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth, int borderWidth
     update();
 }
 
+void TPanel::setFitText(bool fit)
+{
+    m_fitText = fit;
+    update();
+}
+
+QFont TPanel::captionFont() const
+{
+    QFont fitted = font();
+    if (!m_fitText || text().isEmpty())
+        return fitted;
+    const int room = contentsRect().width();
+    int pixels = QFontInfo(fitted).pixelSize();
+    // Below this a caption would no longer be legible; it is then cut after all.
+    constexpr int smallest = 8;
+    while (pixels > smallest && QFontMetrics(fitted).horizontalAdvance(text()) > room) {
+        --pixels;
+        fitted.setPixelSize(pixels);
+    }
+    return fitted;
+}
+
 void TPanel::paintEvent(QPaintEvent *event)
 {
-    QLabel::paintEvent(event);
+    const QFont caption = captionFont();
+    if (caption == font()) {
+        QLabel::paintEvent(event);
+    } else {
+        QPainter painter(this);
+        painter.setFont(caption);
+        style()->drawItemText(&painter, contentsRect(),
+            QStyle::visualAlignment(layoutDirection(), alignment()), palette(), isEnabled(), text(),
+            foregroundRole());
+    }
     QPainter painter(this);
     QRect area = rect();
     if (m_singleBorder) {

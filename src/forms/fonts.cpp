@@ -34,14 +34,18 @@ public:
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitutions(QStringLiteral("宋体"), { QStringLiteral("Noto Serif CJK SC") });
-    const QStringList brush { QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC") };
+    // A Song face whose Latin letters and digits are half the width of a Chinese character, as
+    // the design's were: texts measured against the design's control widths fit the same way.
+    const QString song = QStringLiteral("AR PL UMing CN");
+    QFont::insertSubstitutions(QStringLiteral("宋体"), { song, QStringLiteral("Noto Serif CJK SC") });
+    const QStringList brush { QStringLiteral("AR PL UKai CN"), song };
     QFont::insertSubstitutions(QStringLiteral("隶书"), brush);
     QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), brush);
-    // A Latin face first: its line is short enough for the small banners the design gives it;
-    // Chinese text falls back to the CJK face.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-        { QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC") });
+    // A narrow sans face: the common sans faces are wider than the small bitmap face the status
+    // bar's 50-pixel note size panel was measured with. Chinese text takes the Song face, as it
+    // did on the original desktop.
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"), { QStringLiteral("Liberation Sans Narrow"), song });
 }
 
 void installToolTipTiming(QApplication &app)

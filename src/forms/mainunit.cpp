@@ -78,6 +78,9 @@ Tmainform::Tmainform(QWidget *parent)
     m_ui->Panel2->setBevels(TPanel::bvLowered, TPanel::bvNone);
     m_ui->Edit1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
     m_ui->Edit2->setBevels(TPanel::bvRaised, TPanel::bvLowered);
+    // Some locales' date or time formats are longer than the design's panels hold in any face.
+    m_ui->Edit1->setFitText(true);
+    m_ui->Edit2->setFitText(true);
     m_ui->UpDown1->field()->setObjectName(QStringLiteral("Edit3"));
     m_ui->UpDown2->field()->setObjectName(QStringLiteral("Edit4"));
 

@@ -68,6 +68,11 @@ TSetupForm::TSetupForm(QWidget *parent)
     // The labels size themselves to their text, as the layout places only their top-left corners.
     for (QLabel *label : { m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5 })
         label->adjustSize();
+    // The design's narrow fields hold their text right inside the frame; Qt's line edit keeps two
+    // more pixels on either side. Even so the remind-days field is two pixels wider than designed:
+    // 25 pixels hold "25" of "255" in a face whose digits are 8 pixels wide.
+    for (QLineEdit *field : { m_ui->Edit1, m_ui->Edit2, m_ui->Edit4 })
+        field->setTextMargins(-2, 0, -2, 0);
 
     QPalette buttonPanel = m_ui->Panel2->palette();
     buttonPanel.setColor(QPalette::Window, QColor(255, 128, 128));
