@@ -2,6 +2,7 @@
 // every change of the date goes through.
 #include "calendar.h"
 
+#include "calendaraccessible.h"
 #include "core/clock.h"
 #include "core/monthlayout.h"
 
@@ -15,6 +16,7 @@ TCalendar::TCalendar(QWidget *parent)
 {
     m_heldDate = qc::fromQDate(qc::today());
     TCalendar::RefreshMonth();
+    qc::installCalendarAccessibility();
 }
 
 int TCalendar::Year() const
@@ -169,6 +171,7 @@ const QStringList &TCalendar::dayNames()
 void TCalendar::NotifyChange()
 {
     Q_EMIT OnChange(this);
+    qc::announceCalendarDate(this);
 }
 
 QPoint TCalendar::labelOrigin(const QRect &cell, QSize textSize)
