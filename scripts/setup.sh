@@ -11,7 +11,8 @@ packages=(
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11
-               desktop-file-utils appstream imagemagick)
+               desktop-file-utils appstream imagemagick
+               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime)
     packages+=(locales)
 fi
 

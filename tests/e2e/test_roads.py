@@ -1,0 +1,132 @@
+"""Whole roads a user takes through the running program: start-up reminders, the notification-area
+icon while windows come and go, and a day's note handed to the editor."""
+
+import os
+import signal
+import time
+
+import pytest
+
+from conftest import click_accessible, find_accessible, wait_for
+
+MAIN = r"^Quorvel Calendar V1\.0$"
+BOX = r"^Quorvel[^ ]+ V1\.0$"  # reminders and error boxes: the application title (xdotool matches bytes)
+QUESTION = r"^Quorvel[^ ]+$"
+BIRTHDAYS = r"^QuorvelCal  Birthday Notify$"
+ABOUT = r"^关于$"
+
+
+def button(app, name):
+    return find_accessible(app.accessible(), "push button", name)[0]
+
+
+def texts(app):
+    return [node.name for node in find_accessible(app.accessible(), "label")]
+
+
+def test_reminders_come_first_and_the_icon_shows_the_main_window_meanwhile(start, desktop):
+    # Remind 3 days ahead on 28 December: the 28th and the 30th are announced, the 31st is not.
+    app = start(birthdays=(3, [(12, 28, "张三"), (12, 30, "李四"), (12, 31, "王五")]))
+    first = app.window(BOX)
+    assert not desktop.windows(MAIN)
+
+    desktop.click_tray()
+    app.window(MAIN)
+    assert desktop.windows(BOX) == [first]
+    click_accessible(button(app, "退出"))  # the reminder is still modal: the main window is disabled
+    time.sleep(0.5)
+    assert not desktop.windows(QUESTION)
+
+    desktop.key("Return")
+    second = app.window(BOX)
+    assert second != first
+    desktop.key("Return")
+    app.gone(BOX)
+    time.sleep(0.5)
+    assert not desktop.windows(BOX) and desktop.windows(MAIN)
+
+
+def test_hide_and_back_through_the_icon_and_its_menu_then_exit(start, desktop):
+    app = start()  # no birthday file: no box before the main window
+    app.window(MAIN)
+    assert not desktop.windows(BOX)
+
+    click_accessible(button(app, "隐藏"))
+    app.gone(MAIN)
+    desktop.click_tray()
+    app.window(MAIN)
+
+    click_accessible(button(app, "隐藏"))
+    app.gone(MAIN)
+    desktop.click_tray(3)
+    desktop.menu_entry()
+    app.window(MAIN)
+
+    click_accessible(button(app, "退出"))
+    app.window(QUESTION)
+    desktop.key("Return")  # Yes is the default
+    assert app.proc.wait(10) == 0
+
+
+@pytest.mark.parametrize("opener, title, closer", [
+    ("生日", BIRTHDAYS, "Escape"),
+    ("关于", ABOUT, "Escape"),
+    ("退出", QUESTION, "n"),  # the question has no Cancel; n answers No
+])
+def test_icon_answers_while_a_dialog_is_open(start, desktop, opener, title, closer):
+    app = start()
+    app.window(MAIN)
+    click_accessible(button(app, opener))
+    dialog = app.window(title)
+
+    desktop.click_tray(3)
+    desktop.menu_entry()
+    desktop.click_tray()
+    # The dialog is still open, in front and modal, and still takes the keys.
+    assert desktop.windows(title) == [dialog] and desktop.windows(MAIN)
+    desktop.key(closer)
+    app.gone(title)
+    assert app.proc.poll() is None
+
+
+def test_note_is_created_and_opened_and_a_failed_editor_is_reported(start, desktop):
+    app = start(date="2026-03-07 10:00:00")
+    app.window(MAIN)
+    note = app.dir / "260307.QVN"
+
+    click_accessible(button(app, "打开日志"))
+    assert wait_for(app.xdg_calls, what="xdg-open") == [str(note)]
+    assert note.read_bytes() == b"[At]2026-3-7\r\n"
+
+    # xdg-open finds no application for the note: the user is told where the note is.
+    (app.bin / "status").write_text("3")
+    click_accessible(button(app, "打开日志"))
+    app.window(BOX)
+    assert any(str(note) in text for text in texts(app))
+    desktop.key("Return")
+    app.gone(BOX)
+    assert note.read_bytes() == b"[At]2026-3-7\r\n"
+
+    # An editor that is still running when the program ends keeps running.
+    (app.bin / "status").write_text("0")
+    (app.bin / "linger").touch()
+    click_accessible(button(app, "打开日志"))
+    wait_for(lambda: (app.bin / "pid").exists(), what="the editor")
+    editor = int((app.bin / "pid").read_text())
+    click_accessible(button(app, "退出"))
+    app.window(QUESTION)
+    desktop.key("Return")
+    assert app.proc.wait(10) == 0
+    time.sleep(0.5)
+    os.kill(editor, 0)  # raises when it was ended with the program
+    os.kill(editor, signal.SIGTERM)
+
+
+def test_note_in_a_directory_the_user_cannot_write(start, desktop):
+    app = start(nobody=True)  # the scratch directory belongs to root
+    app.window(MAIN)
+    desktop.key("Return")  # "打开日志" has the focus at start
+    app.window(BOX)
+    assert not (app.dir / "261228.QVN").exists() and app.xdg_calls() == []
+    desktop.key("Return")
+    app.gone(BOX)
