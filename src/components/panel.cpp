@@ -69,8 +69,9 @@ void TPanel::paintEvent(QPaintEvent *event)
         if (bevel == bvNone)
             return;
         // Light on the left and top of a raised bevel, shadow on the right and bottom; the other
-        // way round for a lowered one.
-        qDrawShadeRect(&painter, area, palette(), bevel == bvLowered, m_bevelWidth, 0, nullptr);
+        // way round for a lowered one. Each bevel is bevelWidth pixels, as the contents margins
+        // count it, so a caption that fits the margins never runs over a bevel.
+        qDrawShadePanel(&painter, area, palette(), bevel == bvLowered, m_bevelWidth, nullptr);
         area.adjust(m_bevelWidth, m_bevelWidth, -m_bevelWidth, -m_bevelWidth);
     };
     drawBevel(m_outer);
