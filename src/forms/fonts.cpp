@@ -56,6 +56,19 @@ void installFontSubstitutions()
     QGuiApplication::setFont(font);
 }
 
+QStringList designFamilies(const QString &family)
+{
+    return QFont::substitutes(family) << family;
+}
+
+QFont designFont(const QString &family, int pixels)
+{
+    QFont font;
+    font.setFamilies(designFamilies(family));
+    font.setPixelSize(pixels);
+    return font;
+}
+
 void installToolTipTiming(QApplication &app)
 {
     app.setStyle(new ToolTipTimingStyle(app.style()->name()));
