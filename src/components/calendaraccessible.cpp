@@ -41,7 +41,7 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        const QString label = m_grid->CellLabel(m_column, m_row);
+        QString label = m_grid->CellLabel(m_column, m_row);
         switch (t) {
         case QAccessible::Name:
             return label;
