@@ -146,7 +146,10 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Value)
+        // The held date is the value; it is the description too, as the Linux bridge passes on
+        // no text value: a reader there finds the date where it looks for the grid's hint.
+        if (t == QAccessible::Value
+            || (t == QAccessible::Description && widget()->accessibleDescription().isEmpty()))
             return heldDateKey(*grid());
         return QAccessibleWidget::text(t);
     }
@@ -189,8 +192,14 @@ void announceCalendarDate(TCalendar *grid)
 {
     if (!QAccessible::isActive())
         return;
+#ifndef Q_OS_LINUX
+    // Bridges that take a text value (UI Automation, macOS) announce the new date; the Linux one
+    // takes numbers only and would just log the event as invalid.
     QAccessibleValueChangeEvent changed(grid, heldDateKey(*grid));
     QAccessible::updateAccessibility(&changed);
+#endif
+    QAccessibleEvent described(grid, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&described);
     auto *accessible = dynamic_cast<CalendarAccessible *>(QAccessible::queryAccessibleInterface(grid));
     if (accessible && grid->hasFocus()) {
         QAccessibleEvent focus(accessible->child(accessible->heldCellIndex()), QAccessible::Focus);
