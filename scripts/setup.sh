@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-liberation qt6-translations-l10n
-    xdg-utils
+    xdg-utils fcitx5-frontend-qt6
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11

@@ -3,6 +3,7 @@
 
 #include "cp936.h"
 #include "dates.h"
+#include "editorprocess.h"
 #include "errors.h"
 #include "platform.h"
 #include "programdir.h"
@@ -19,14 +20,16 @@ namespace {
 
 void startDetached(const EditorCommand &command)
 {
+#ifdef Q_OS_WIN
     QProcess process;
     process.setProgram(command.program);
-    process.setArguments(command.arguments);
-#ifdef Q_OS_WIN
     process.setNativeArguments(command.nativeArguments);
-#endif
-    // The editor runs on its own; whether it started is deliberately not checked.
+    // Notepad always exists: whether it started is deliberately not checked.
     process.startDetached();
+#else
+    // Where the desktop has no editor for the note, the opener says so by its exit status.
+    startWatchedEditor(command);
+#endif
 }
 
 NoteLauncher &launcher()

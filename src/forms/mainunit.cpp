@@ -15,12 +15,14 @@
 #include "usetup.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 #include <algorithm>
 #include <array>
@@ -293,7 +295,7 @@ void Tmainform::BitBtn3Click()
 {
     qc::guarded([&] {
         if (m_aboutForm)
-            m_aboutForm->exec();
+            qc::execModal(m_aboutForm);
     });
 }
 
@@ -324,7 +326,7 @@ void Tmainform::BitBtn6Click()
             return;
         m_setupForm->LoadBirthdays();
         if (!StartupLoad)
-            m_setupForm->exec();
+            qc::execModal(m_setupForm);
     });
 }
 
@@ -347,6 +349,12 @@ void Tmainform::iTaskClick(QObject *)
             show();
         raise();
         activateWindow();
+        // Open boxes and dialogs stay in front of the window they disable, each above its owner.
+        QList<QWindow *> owned;
+        for (QWindow *w = QGuiApplication::modalWindow(); w && w != windowHandle(); w = w->transientParent())
+            owned.prepend(w);
+        for (QWindow *w : std::as_const(owned))
+            w->raise();
     });
 }
 

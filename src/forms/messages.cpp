@@ -9,12 +9,14 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QtMath>
 
 #include <memory>
@@ -27,6 +29,12 @@ MessageHook &messageHook()
 {
     static MessageHook hook;
     return hook;
+}
+
+QPointer<QWidget> &mainWindow()
+{
+    static QPointer<QWidget> window;
+    return window;
 }
 
 QRect screenGeometry()
@@ -134,6 +142,44 @@ MnemonicText resolveMnemonics(QStringView text)
     return result;
 }
 
+void setMainWindow(QWidget *window)
+{
+    mainWindow() = window;
+}
+
+int execModal(QDialog *dialog)
+{
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = mainWindow();
+    if (owner && owner != dialog) {
+        dialog->setWindowModality(Qt::WindowModal);
+        // Modality follows the chain of transient parents; the owner needs a native window for it
+        // even while it has never been shown (start-up reminders come before the main window).
+        owner->winId();
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(owner->windowHandle());
+    } else {
+        dialog->setWindowModality(Qt::ApplicationModal);
+    }
+    // Qt leaves the keyboard with a window that a window-modal dialog disables when that window
+    // is clicked or activated; the dialog takes it over, as an owned window does on Windows.
+    const QMetaObject::Connection relay = QObject::connect(
+        qApp, &QGuiApplication::focusWindowChanged, dialog, [dialog](QWindow *focus) {
+            if (!focus || QApplication::activeModalWidget() != dialog)
+                return;
+            for (const QWindow *w = dialog->windowHandle()->transientParent(); w; w = w->transientParent()) {
+                if (w == focus) {
+                    dialog->activateWindow();
+                    return;
+                }
+            }
+        });
+    const int result = dialog->exec();
+    QObject::disconnect(relay);
+    return result;
+}
+
 void showErrorBox(const QString &message)
 {
     const QString text = errorBoxText(message);
@@ -143,15 +189,13 @@ void showErrorBox(const QString &message)
     }
     QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    execModal(&box);
 }
 
 QDialog *createInformationWindow(const QString &text)
 {
     auto *window = new QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     window->setWindowTitle(applicationTitle());
-    window->setWindowModality(Qt::ApplicationModal);
 
     const QRect screen = screenGeometry();
     auto *label
@@ -189,14 +233,13 @@ void showInformation(const QString &text)
         return;
     }
     std::unique_ptr<QDialog> window(createInformationWindow(text));
-    window->exec();
+    execModal(window.get());
 }
 
 QMessageBox *createQuestionBox(const QString &caption, const QString &text)
 {
     auto *box = new QuestionBox(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
     box->setTextFormat(Qt::PlainText);
-    box->setWindowModality(Qt::ApplicationModal);
     box->setDefaultButton(QMessageBox::Yes);
     box->setWindowFlag(Qt::WindowCloseButtonHint, false);
     return box;
@@ -207,7 +250,7 @@ bool askYesNo(const QString &caption, const QString &text)
     if (messageHook())
         return messageHook()(MessageKind::Question, caption, text);
     std::unique_ptr<QMessageBox> box(createQuestionBox(caption, text));
-    return box->exec() == QMessageBox::Yes;
+    return execModal(box.get()) == QMessageBox::Yes;
 }
 
 void setMessageHook(MessageHook hook)

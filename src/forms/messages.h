@@ -23,6 +23,15 @@ QString applicationTitle();
 
 enum class MessageKind { Error, Information, Question };
 
+// The program's main window: the owner of every modal window that opens while no other is open.
+void setMainWindow(QWidget *window);
+
+// Runs a dialog modally over the window it is opened from (the topmost open modal window, else
+// the main window) and that window's owners, which it disables and stays in front of. It is
+// window-modal, not application-modal, so the notification-area icon, a window of its own, keeps
+// answering meanwhile.
+int execModal(QDialog *dialog);
+
 // Modal error box: caption the application title, stop icon, one OK; the text is
 // errorBoxText(message), shown as plain text.
 void showErrorBox(const QString &message);

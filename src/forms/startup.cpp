@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "components/glyphs.h"
+#include "core/editorprocess.h"
 #include "fonts.h"
 #include "messages.h"
 
@@ -33,6 +34,9 @@ void prepareApplication(QApplication &app)
 ProgramWindows::ProgramWindows()
 {
     QObject::connect(&mainform, &Tmainform::closed, qApp, &QCoreApplication::quit);
+    setMainWindow(&mainform);
+    // The error box of an editor that could not be started comes once the current event is done.
+    setLateErrorHandler(&reportExceptionLater);
     mainform.setSetupForm(&setupForm);
     mainform.setAboutForm(&aboutForm);
 }

@@ -2,14 +2,15 @@
 area (trayer), a private session bus with the accessibility bus, real clicks and keys (xdotool), a
 fixed date (libfaketime) and a stand-in xdg-open first on PATH that records what it was asked to open.
 
-Fixtures: `desktop` (one per session), `start` (starts the program; stopped after the test),
-`shot` (saves a screenshot). The program to test is $QC_EXE (default build-test/quorvelcal)."""
+Fixtures: `desktop` (one per session), `start` (starts the program, stopped after the test), `shot`
+(saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer). The program under
+test is $QC_EXE (default build-test/quorvelcal)."""
 
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
+import threading
 import time
 from pathlib import Path
 
@@ -18,12 +19,10 @@ import pytest
 ROOT = Path(__file__).resolve().parents[2]
 EXE = Path(os.environ.get("QC_EXE", ROOT / "build-test" / "quorvelcal"))
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
-TITLE = "Quorvel日历记事本 V1.0"  # the application title: reminders, error boxes
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
-# Stands in for the desktop's opener: records its arguments, one per line, in "calls" beside it;
-# while a file "linger" is there it stays running as an editor would (its pid in "pid"); it exits with
-# the status found in the file "status" (0 when there is none).
+# Records its arguments, one per line, in "calls" beside it; while a file "linger" is there it keeps
+# running as an editor would (its pid in "pid"); exits with the status in the file "status", or 0.
 XDG_OPEN = """#!/bin/sh
 here=$(dirname "$0")
 for a in "$@"; do printf '%s\\n' "$a" >> "$here/calls"; done
@@ -32,50 +31,34 @@ exit $(cat "$here/status" 2>/dev/null || echo 0)
 """
 
 
+def pytest_configure(config):
+    config.addinivalue_line("filterwarnings", "ignore::DeprecationWarning:pyatspi.*")
+
+
 def wait_for(condition, timeout=10.0, what="condition"):
-    """Polls until condition() returns something true and returns it."""
+    """Polls until condition() returns something true, and returns it."""
     end = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
+    while not (result := condition()):
         if time.monotonic() > end:
             raise AssertionError(f"timed out waiting for {what}")
         time.sleep(0.1)
+    return result
 
 
-def xdotool(*args, check=True):
-    done = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
-    if check and done.returncode:
-        raise AssertionError(f"xdotool {args}: {done.stderr}")
-    return done.stdout.split()
-
-
-def birthday_file(path, remind_days, people):
-    """The 53-byte records: settings (remind days), then month, day, name length, name in cp936."""
-    data = bytearray(53)
-    data[0] = remind_days
-    for month, day, name in people:
-        raw = name.encode("cp936")
-        data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
-    Path(path).write_bytes(data)
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout.split()
 
 
 class Desktop:
-    """The private display, bus and notification area, set in this process's environment too so
-    pyatspi talks to the same accessibility bus."""
+    """The display, bus and notification area; this process uses them too (pyatspi)."""
 
-    def __init__(self, workdir):
-        self.workdir = workdir
-        self.procs = []
+    def __init__(self):
         read, write = os.pipe()
-        self.procs.append(subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=[write], stderr=subprocess.DEVNULL))
+        self.procs = [subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                        "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)]
         os.close(write)
         with os.fdopen(read) as f:
-            self.display = ":" + f.readline().strip()
-        os.environ["DISPLAY"] = self.display
+            os.environ["DISPLAY"] = ":" + f.readline().strip()
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.procs.append(bus)
@@ -84,9 +67,8 @@ class Desktop:
             os.environ.pop(key, None)
         self.procs.append(subprocess.Popen(
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
-             "--SetDockType", "true", "--transparent", "false", "--tint", "0xc0c0c0"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        self.tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--class", "trayer", check=False), what="trayer")[0]
+             "--SetDockType", "true", "--transparent", "false", "--tint", "0xc0c0c0"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+        self.tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--class", "trayer"), what="trayer")[0]
 
     def close(self):
         for proc in reversed(self.procs):
@@ -97,80 +79,69 @@ class Desktop:
                 proc.kill()
 
     def click_tray(self, button=1):
-        """A real click on the middle of the notification area (the program's icon is its only one)."""
-        geometry = dict(line.strip().split(": ", 1) for line in subprocess.run(
-            ["xdotool", "getwindowgeometry", self.tray], capture_output=True, text=True).stdout.splitlines()[1:])
-        x, y = (int(v) for v in geometry["Position"].split(" ")[0].split(","))
-        w, h = (int(v) for v in geometry["Geometry"].split("x"))
-        xdotool("mousemove", x + w // 2, y + h // 2, "click", button)
+        """A real click on the middle of the notification area, whose one icon is the program's."""
+        box = dict(v.split("=") for v in xdotool("getwindowgeometry", "--shell", self.tray))
+        self.click(int(box["X"]) + int(box["WIDTH"]) // 2, int(box["Y"]) + int(box["HEIGHT"]) // 2, button)
 
     def menu_entry(self, downs=1):
-        """Picks an entry of the open popup menu by keys (the menu holds the keyboard)."""
+        """Picks an entry of the popup menu that just opened; it holds the keyboard."""
         time.sleep(0.5)
         self.key(*["Down"] * downs, "Return")
 
     def windows(self, title):
-        """Ids of the visible windows whose title matches the regular expression."""
-        return xdotool("search", "--onlyvisible", "--name", title, check=False)
+        """Ids of the visible windows whose title matches the regular expression (bytes, so ASCII)."""
+        return xdotool("search", "--onlyvisible", "--name", title)
 
     def key(self, *keys):
         xdotool("key", "--delay", "50", *keys)
         time.sleep(0.3)
 
     def click(self, x, y, button=1):
-        xdotool("mousemove", int(x), int(y), "click", button)
+        xdotool("mousemove", x, y, "click", button)
         time.sleep(0.3)
 
 
-def pytest_configure(config):
-    config.addinivalue_line("filterwarnings", "ignore::DeprecationWarning:pyatspi.*")
-
-
 @pytest.fixture(scope="session")
-def desktop(tmp_path_factory):
+def desktop():
     assert EXE.is_file(), f"no program at {EXE}; build it or set QC_EXE"
-    d = Desktop(tmp_path_factory.mktemp("desktop"))
+    d = Desktop()
     yield d
     d.close()
 
 
 class App:
-    """One run of the program from a scratch directory of its own."""
+    """One run of the program from a scratch directory of its own (it keeps its files beside it)."""
 
-    def __init__(self, desktop, date, lang, birthdays, nobody, xdg_status, env):
+    def __init__(self, desktop, date, lang, birthdays, nobody, env):
         self.desktop = desktop
-        # Not under pytest's private temp directory: the unprivileged user must reach it.
+        # Not under pytest's private temporary directory: the unprivileged user must reach it.
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-"))
         self.dir.chmod(0o755)
         self.bin = self.dir / "bin"
         self.bin.mkdir(mode=0o777)
         (self.bin / "xdg-open").write_text(XDG_OPEN)
         (self.bin / "xdg-open").chmod(0o755)
-        if xdg_status:
-            (self.bin / "status").write_text(str(xdg_status))
-        self.exe = self.dir / "quorvelcal"
-        shutil.copy2(EXE, self.exe)
+        shutil.copy2(EXE, self.dir / "quorvelcal")
         if birthdays is not None:
-            birthday_file(self.dir / "quorvelcal.CFG", *birthdays)
-        environment = dict(os.environ, LANG=lang, LC_ALL="", LANGUAGE="", TZ="UTC",
-                           PATH=f"{self.bin}:{os.environ['PATH']}", HOME=str(self.dir),
-                           FAKETIME="@" + date, FAKETIME_DONT_FAKE_MONOTONIC="1",
-                           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1")
-        environment.update(env)
-        self.log = open(self.dir / "program.log", "w+")
-        # The fake clock is preloaded only after the change of user: it keeps a semaphore of its own.
-        command = (NOBODY if nobody else []) + ["env", "LD_PRELOAD=" + FAKETIME, str(self.exe)]
-        self.proc = subprocess.Popen(command, cwd=self.dir,
-                                     env=environment, stdout=self.log, stderr=subprocess.STDOUT)
+            remind_days, people = birthdays
+            data = bytearray([remind_days]) + bytes(52)
+            for month, day, name in people:
+                raw = name.encode("cp936")
+                data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
+            (self.dir / "quorvelcal.CFG").write_bytes(data)
+        environment = dict(os.environ, LANG=lang, LC_ALL="", LANGUAGE="", TZ="UTC", HOME=str(self.dir),
+                           PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME="@" + date,
+                           FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
+        self.log = open(self.dir / "program.log", "w")
+        # The fake clock is preloaded after the change of user: it keeps a semaphore of its own.
+        command = (NOBODY if nobody else []) + ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal")]
+        self.proc = subprocess.Popen(command, cwd=self.dir, env=environment, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
 
     def stop(self):
         if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+            self.proc.kill()
+            self.proc.wait()
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 
@@ -195,25 +166,19 @@ class App:
     def accessible(self):
         """The program's root in the accessibility tree."""
         import pyatspi
-
-        def find():
-            for app in pyatspi.Registry.getDesktop(0):
-                if app is not None and app.get_process_id() == self.proc.pid:
-                    return app
-            return None
-        return wait_for(find, what="the program on the accessibility bus")
+        return wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0)
+                                      if a is not None and a.get_process_id() == self.proc.pid), None),
+                        what="the program on the accessibility bus")
 
 
 @pytest.fixture
 def start(desktop):
-    """start(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=(remind days, [(m, d, name)])
-    or None for no birthday file, nobody=True to run as an unprivileged user, xdg_status=exit status
-    of the stand-in xdg-open, env={...} extra variables) -> App."""
+    """start(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=(remind days, [(month, day,
+    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...})."""
     apps = []
 
-    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, xdg_status=0,
-            env=None):
-        apps.append(App(desktop, date, lang, birthdays, nobody, xdg_status, env or {}))
+    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None):
+        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}))
         return apps[-1]
     yield run
     for app in apps:
@@ -222,34 +187,74 @@ def start(desktop):
 
 @pytest.fixture
 def shot(request, desktop):
-    """shot(name) saves the whole screen as <name>.png in $QC_E2E_SHOTS (default: the test's temp dir)."""
+    """shot(name) saves the whole screen as <name>.png in $QC_E2E_SHOTS, or the test's temp dir."""
     folder = Path(os.environ.get("QC_E2E_SHOTS") or request.getfixturevalue("tmp_path"))
 
     def take(name):
-        path = folder / f"{name}.png"
-        subprocess.run(["import", "-window", "root", str(path)], check=True)
-        return path
+        subprocess.run(["import", "-window", "root", str(folder / f"{name}.png")], check=True)
+        return folder / f"{name}.png"
     return take
 
 
 def find_accessible(root, role=None, name=None):
-    """Every accessible below root with the given role name ("push button") and/or name."""
+    """Every accessible below root with the given role name ("push button") and name, if given."""
     found = []
-
-    def walk(node):
-        for child in node:
-            if child is None:
-                continue
-            if (role is None or child.getRoleName() == role) and (name is None or child.name == name):
+    for child in root:
+        if child is not None:
+            if role in (None, child.getRoleName()) and name in (None, child.name):
                 found.append(child)
-            walk(child)
-    walk(root)
+            found += find_accessible(child, role, name)
     return found
 
 
-def click_accessible(node):
-    """A real click on the middle of an accessible's screen extents."""
+def click_accessible(desktop, node):
+    """A real click on the middle of an accessible's extents on the screen."""
     import pyatspi
     box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdotool("mousemove", box.x + box.width // 2, box.y + box.height // 2, "click", 1)
-    time.sleep(0.3)
+    desktop.click(box.x + box.width // 2, box.y + box.height // 2)
+
+
+SNI_WATCHER = """<node><interface name="org.kde.StatusNotifierWatcher">
+<method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
+<property name="ProtocolVersion" type="i" access="read"/></interface></node>"""
+
+
+@pytest.fixture
+def sni_host(desktop):
+    """A StatusNotifierItem host: programs started meanwhile put their icon here, not into trayer.
+    sni_host.activate() is a click on the icon (the last one registered)."""
+    from gi.repository import Gio, GLib
+    items, ready = [], threading.Event()
+    context = GLib.MainContext.new()
+    loop = GLib.MainLoop(context)
+
+    def serve():
+        context.push_thread_default()
+        bus = Gio.DBusConnection.new_for_address_sync(
+            os.environ["DBUS_SESSION_BUS_ADDRESS"], Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT
+            | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+
+        def call(_bus, sender, _path, _interface, _method, args, invocation):
+            service = args.unpack()[0]
+            items.append((sender, service) if service.startswith("/") else (service, "/StatusNotifierItem"))
+            invocation.return_value(None)
+        bus.register_object("/StatusNotifierWatcher", Gio.DBusNodeInfo.new_for_xml(SNI_WATCHER).interfaces[0],
+                            call, lambda *a: GLib.Variant("b", True) if a[4].startswith("Is") else GLib.Variant("i", 0))
+        Gio.bus_own_name_on_connection(bus, "org.kde.StatusNotifierWatcher", 0, lambda *a: ready.set(), None)
+        loop.run()
+        bus.close_sync(None)
+
+    thread = threading.Thread(target=serve, daemon=True)
+    thread.start()
+    ready.wait(5)
+
+    class Host:
+        def activate(self):
+            service, path = wait_for(lambda: items, what="an icon")[-1]
+            Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
+                service, path, "org.kde.StatusNotifierItem", "Activate", GLib.Variant("(ii)", (0, 0)),
+                None, 0, 5000, None)
+    yield Host()
+    context.invoke_full(GLib.PRIORITY_DEFAULT, loop.quit)
+    thread.join(5)

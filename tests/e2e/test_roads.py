@@ -10,36 +10,31 @@ import pytest
 from conftest import click_accessible, find_accessible, wait_for
 
 MAIN = r"^Quorvel Calendar V1\.0$"
-BOX = r"^Quorvel[^ ]+ V1\.0$"  # reminders and error boxes: the application title (xdotool matches bytes)
+BOX = r"^Quorvel[^ ]+ V1\.0$"  # the application title: reminders and error boxes
 QUESTION = r"^Quorvel[^ ]+$"
-BIRTHDAYS = r"^QuorvelCal  Birthday Notify$"
-ABOUT = r"^关于$"
 
 
-def button(app, name):
-    return find_accessible(app.accessible(), "push button", name)[0]
+def press(app, name):
+    click_accessible(app.desktop, find_accessible(app.accessible(), "push button", name)[0])
 
 
-def texts(app):
-    return [node.name for node in find_accessible(app.accessible(), "label")]
-
-
-def test_reminders_come_first_and_the_icon_shows_the_main_window_meanwhile(start, desktop):
+@pytest.mark.parametrize("tray", ["xembed", "sni"])
+def test_reminders_come_first_and_the_icon_shows_the_main_window_meanwhile(request, start, desktop, tray):
+    click = request.getfixturevalue("sni_host").activate if tray == "sni" else desktop.click_tray
     # Remind 3 days ahead on 28 December: the 28th and the 30th are announced, the 31st is not.
     app = start(birthdays=(3, [(12, 28, "张三"), (12, 30, "李四"), (12, 31, "王五")]))
     first = app.window(BOX)
     assert not desktop.windows(MAIN)
 
-    desktop.click_tray()
+    click()
     app.window(MAIN)
     assert desktop.windows(BOX) == [first]
-    click_accessible(button(app, "退出"))  # the reminder is still modal: the main window is disabled
+    press(app, "退出")  # the reminder is still modal: the main window is disabled
     time.sleep(0.5)
     assert not desktop.windows(QUESTION)
 
     desktop.key("Return")
-    second = app.window(BOX)
-    assert second != first
+    assert app.window(BOX) != first
     desktop.key("Return")
     app.gone(BOX)
     time.sleep(0.5)
@@ -51,32 +46,32 @@ def test_hide_and_back_through_the_icon_and_its_menu_then_exit(start, desktop):
     app.window(MAIN)
     assert not desktop.windows(BOX)
 
-    click_accessible(button(app, "隐藏"))
+    press(app, "隐藏")
     app.gone(MAIN)
     desktop.click_tray()
     app.window(MAIN)
 
-    click_accessible(button(app, "隐藏"))
+    press(app, "隐藏")
     app.gone(MAIN)
     desktop.click_tray(3)
     desktop.menu_entry()
     app.window(MAIN)
 
-    click_accessible(button(app, "退出"))
+    press(app, "退出")
     app.window(QUESTION)
     desktop.key("Return")  # Yes is the default
     assert app.proc.wait(10) == 0
 
 
 @pytest.mark.parametrize("opener, title, closer", [
-    ("生日", BIRTHDAYS, "Escape"),
-    ("关于", ABOUT, "Escape"),
+    ("生日", r"^QuorvelCal  Birthday Notify$", "Return"),  # Esc does not close it; Enter is its OK
+    ("关于", r"^关于$", "Escape"),
     ("退出", QUESTION, "n"),  # the question has no Cancel; n answers No
 ])
 def test_icon_answers_while_a_dialog_is_open(start, desktop, opener, title, closer):
     app = start()
     app.window(MAIN)
-    click_accessible(button(app, opener))
+    press(app, opener)
     dialog = app.window(title)
 
     desktop.click_tray(3)
@@ -94,26 +89,25 @@ def test_note_is_created_and_opened_and_a_failed_editor_is_reported(start, deskt
     app.window(MAIN)
     note = app.dir / "260307.QVN"
 
-    click_accessible(button(app, "打开日志"))
+    press(app, "打开日志")
     assert wait_for(app.xdg_calls, what="xdg-open") == [str(note)]
     assert note.read_bytes() == b"[At]2026-3-7\r\n"
 
     # xdg-open finds no application for the note: the user is told where the note is.
     (app.bin / "status").write_text("3")
-    click_accessible(button(app, "打开日志"))
+    press(app, "打开日志")
     app.window(BOX)
-    assert any(str(note) in text for text in texts(app))
+    assert any(str(note) in label.name for label in find_accessible(app.accessible(), "label"))
     desktop.key("Return")
     app.gone(BOX)
     assert note.read_bytes() == b"[At]2026-3-7\r\n"
 
-    # An editor that is still running when the program ends keeps running.
+    # An editor still running when the program ends keeps running.
     (app.bin / "status").write_text("0")
     (app.bin / "linger").touch()
-    click_accessible(button(app, "打开日志"))
-    wait_for(lambda: (app.bin / "pid").exists(), what="the editor")
-    editor = int((app.bin / "pid").read_text())
-    click_accessible(button(app, "退出"))
+    press(app, "打开日志")
+    editor = int(wait_for(lambda: (app.bin / "pid").exists() and (app.bin / "pid").read_text(), what="editor"))
+    press(app, "退出")
     app.window(QUESTION)
     desktop.key("Return")
     assert app.proc.wait(10) == 0
