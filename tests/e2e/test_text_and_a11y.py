@@ -51,7 +51,7 @@ def test_texts_are_whole_and_read_aloud(start, desktop, lang):
     root = app.accessible()
     [grid] = find_accessible(root, "table", "月历")
     for day in ("29", "28"):
-        click_accessible(find_accessible(grid, "table cell", day)[0])
+        click_accessible(desktop, find_accessible(grid, "table cell", day)[0])
     held = [cell for cell in grid if cell.getState().contains(pyatspi.STATE_SELECTED)]
     assert [(cell.name, cell.description) for cell in held] == [("28", "2026-12-28")]
     assert held[0].getState().contains(pyatspi.STATE_FOCUSED) and grid.description == "2026-12-28"
@@ -68,7 +68,7 @@ def test_texts_are_whole_and_read_aloud(start, desktop, lang):
     for node in status:
         uncut(pixel, node, 1)  # inside the sunken frame
 
-    click_accessible(find_accessible(root, "push button", "生日")[0])
+    click_accessible(desktop, find_accessible(root, "push button", "生日")[0])
     app.window(BIRTHDAYS)
     [field] = [n for n in find_accessible(app.accessible(), "text") if n.queryText().getText(0, -1) == "255"]
     x, y, w, h = extents(field)
