@@ -2,6 +2,7 @@
 // every change of the date goes through.
 #include "calendar.h"
 
+#include "calendaraccessible.h"
 #include "core/clock.h"
 #include "core/monthlayout.h"
 
@@ -17,6 +18,7 @@ TCalendar::TCalendar(QWidget *parent)
     // No override applies before the derived control exists: the month has its own length.
     const qc::DateParts parts = qc::decodeDate(m_heldDate);
     layOutMonth(qc::daysInMonth(parts.year, parts.month));
+    qc::installCalendarAccessibility();
 }
 
 int TCalendar::Year() const
@@ -78,6 +80,8 @@ void TCalendar::changeDate(Element element, int value)
     m_useCurrentDate = false;
     RefreshMonth();
     NotifyChange();
+    // Announced here rather than in the overridable change hook, so a derived control keeps it.
+    qc::announceCalendarDate(this);
 }
 
 void TCalendar::setStartOfWeek(int value)

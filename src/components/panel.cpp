@@ -1,6 +1,7 @@
 #include "panel.h"
 
 #include <QPainter>
+#include <QStyle>
 #include <qdrawutil.h>
 
 TPanel::TPanel(QWidget *parent)
@@ -24,9 +25,40 @@ void TPanel::setBevels(Bevel outer, Bevel inner, int bevelWidth, int borderWidth
     update();
 }
 
+void TPanel::setFitText(bool fit)
+{
+    m_fitText = fit;
+    update();
+}
+
+QFont TPanel::captionFont() const
+{
+    QFont fitted = font();
+    if (!m_fitText || text().isEmpty())
+        return fitted;
+    const int room = contentsRect().width();
+    int pixels = QFontInfo(fitted).pixelSize();
+    // Below this a caption would no longer be legible; it is then cut after all.
+    constexpr int smallest = 8;
+    while (pixels > smallest && QFontMetrics(fitted).horizontalAdvance(text()) > room) {
+        --pixels;
+        fitted.setPixelSize(pixels);
+    }
+    return fitted;
+}
+
 void TPanel::paintEvent(QPaintEvent *event)
 {
-    QLabel::paintEvent(event);
+    const QFont caption = captionFont();
+    if (caption == font()) {
+        QLabel::paintEvent(event);
+    } else {
+        QPainter painter(this);
+        painter.setFont(caption);
+        style()->drawItemText(&painter, contentsRect(),
+            QStyle::visualAlignment(layoutDirection(), alignment()), palette(), isEnabled(), text(),
+            foregroundRole());
+    }
     QPainter painter(this);
     QRect area = rect();
     if (m_singleBorder) {
@@ -37,8 +69,9 @@ void TPanel::paintEvent(QPaintEvent *event)
         if (bevel == bvNone)
             return;
         // Light on the left and top of a raised bevel, shadow on the right and bottom; the other
-        // way round for a lowered one.
-        qDrawShadeRect(&painter, area, palette(), bevel == bvLowered, m_bevelWidth, 0, nullptr);
+        // way round for a lowered one. Each bevel is bevelWidth pixels, as the contents margins
+        // count it, so a caption that fits the margins never runs over a bevel.
+        qDrawShadePanel(&painter, area, palette(), bevel == bvLowered, m_bevelWidth, nullptr);
         area.adjust(m_bevelWidth, m_bevelWidth, -m_bevelWidth, -m_bevelWidth);
     };
     drawBevel(m_outer);

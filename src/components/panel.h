@@ -20,6 +20,12 @@ public:
     void setBevels(
         Bevel outer, Bevel inner, int bevelWidth = 1, int borderWidth = 0, bool singleBorder = false);
 
+    // With fitting on, a caption wider than the space inside the bevels is drawn in the panel's
+    // font at the largest pixel size that holds it, so it is never cut at the edge.
+    void setFitText(bool fit);
+    // The font the caption is drawn in.
+    QFont captionFont() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -29,6 +35,7 @@ private:
     int m_bevelWidth = 1;
     int m_borderWidth = 0;
     bool m_singleBorder = false;
+    bool m_fitText = false;
 };
 
 class TBevel : public QWidget

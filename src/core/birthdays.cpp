@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include <array>
+#include <optional>
 
 namespace qc {
 
@@ -125,16 +126,22 @@ QByteArray birthdayEntry(int month, int day, const QByteArray &name)
 
 QStringList decodeBirthdayEntries(const QList<QByteArray> &entries)
 {
-    QStringDecoder decoder("windows-936", QStringConverter::Flag::Stateless);
+    // Opened at the first entry that needs it: an empty or plain-ASCII list loads no code page tables.
+    std::optional<QStringDecoder> opened;
+    const auto decoder = [&opened]() -> QStringDecoder & {
+        if (!opened)
+            opened.emplace("windows-936", QStringConverter::Flag::Stateless);
+        return *opened;
+    };
     QStringList texts;
     texts.reserve(entries.size());
     for (const QByteArray &entry : entries) {
         const bool ascii = std::all_of(entry.cbegin(), entry.cend(), [](char c) { return (c & 0x80) == 0; });
-        if (ascii || !decoder.isValid()) {
+        if (ascii || !decoder().isValid()) {
             texts.append(ascii ? QString::fromLatin1(entry) : cp936::decode(entry));
             continue;
         }
-        QString text = decoder.decode(entry);
+        QString text = decoder().decode(entry);
         // As cp936::decode: a lead byte at the very end, which the converter swallows, shows as U+FFFD.
         if (cp936::cut(entry, entry.size()).size() != entry.size())
             text += QChar(QChar::ReplacementCharacter);

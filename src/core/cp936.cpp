@@ -107,6 +107,10 @@ QByteArray cut(const QByteArray &bytes, qsizetype maxBytes)
 
 QString cutText(QStringView text, qsizetype maxBytes)
 {
+    // No character takes more than two bytes: a text that surely fits needs no converter, which
+    // keeps the code page tables unloaded at start-up (the icon's fixed tooltip).
+    if (text.size() * 2 <= maxBytes)
+        return text.toString();
     // Counted per character rather than by decoding cut bytes, so characters the code page
     // cannot store survive (each counts as the one "?" byte it would be stored as).
     qsizetype used = 0;

@@ -2,6 +2,7 @@
 #include "UABOUT.h"
 
 #include "components/glyphs.h"
+#include "fonts.h"
 #include "messages.h"
 #include "ui_UABOUT.h"
 
@@ -52,13 +53,6 @@ void setColours(QWidget *widget, const QColor &text, const QColor &background = 
     widget->setPalette(palette);
 }
 
-QFont pixelFont(const QString &family, int pixels)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    return font;
-}
-
 bool isLeftClick(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::MouseButtonRelease)
@@ -83,7 +77,7 @@ TAboutForm::TAboutForm(QWidget *parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
         | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(345, 257);
-    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(qc::designFont(QStringLiteral("MS Sans Serif"), 11));
     setColours(this, palette().color(QPalette::WindowText), QColor(128, 128, 192));
     setAutoFillBackground(true);
 }
@@ -135,9 +129,9 @@ void TAboutForm::setVisible(bool visible)
 
 void TAboutForm::applyLook()
 {
-    const QFont song = pixelFont(QStringLiteral("宋体"), 16);
+    const QFont song = qc::designFont(QStringLiteral("宋体"), 16);
 
-    QFont banner = pixelFont(QStringLiteral("楷体_GB2312"), 20);
+    QFont banner = qc::designFont(QStringLiteral("楷体_GB2312"), 20);
     banner.setBold(true);
     m_ui->Softname->setFont(banner);
     setColours(m_ui->Softname, Qt::red, QColor(255, 255, 128));

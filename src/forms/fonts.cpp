@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QProxyStyle>
 
 namespace qc {
@@ -34,14 +35,38 @@ public:
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitutions(QStringLiteral("宋体"), { QStringLiteral("Noto Serif CJK SC") });
-    const QStringList brush { QStringLiteral("AR PL UKai CN"), QStringLiteral("Noto Serif CJK SC") };
+    // A Song face whose Latin letters and digits are half the width of a Chinese character, as
+    // the design's were: texts measured against the design's control widths fit the same way.
+    const QString song = QStringLiteral("AR PL UMing CN");
+    QFont::insertSubstitutions(QStringLiteral("宋体"), { song, QStringLiteral("Noto Serif CJK SC") });
+    const QStringList brush { QStringLiteral("AR PL UKai CN"), song };
     QFont::insertSubstitutions(QStringLiteral("隶书"), brush);
     QFont::insertSubstitutions(QStringLiteral("楷体_GB2312"), brush);
-    // A Latin face first: its line is short enough for the small banners the design gives it;
-    // Chinese text falls back to the CJK face.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-        { QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans CJK SC") });
+    // A narrow sans face: the common sans faces are wider than the small bitmap face the status
+    // bar's 50-pixel note size panel was measured with. Chinese text takes the Song face, as it
+    // did on the original desktop.
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"), { QStringLiteral("Liberation Sans Narrow"), song });
+    // Outlines as the faces draw them, without the desktop's usual light hinting: the Chinese
+    // faces carry no hinting code of their own, so light hinting means FreeType's auto-hinter,
+    // which first classifies every character a face maps (some 20,000 each) and reads glyphs
+    // never drawn. That cost a sixth of the program's start-up memory.
+    QFont font = QGuiApplication::font();
+    font.setHintingPreference(QFont::PreferNoHinting);
+    QGuiApplication::setFont(font);
+}
+
+QStringList designFamilies(const QString &family)
+{
+    return QFont::substitutes(family) << family;
+}
+
+QFont designFont(const QString &family, int pixels)
+{
+    QFont font;
+    font.setFamilies(designFamilies(family));
+    font.setPixelSize(pixels);
+    return font;
 }
 
 void installToolTipTiming(QApplication &app)

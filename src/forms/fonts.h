@@ -2,6 +2,9 @@
 // desktop did ("宋体", "隶书", ...); Qt font substitutions map those names to fonts a Linux desktop has.
 #pragma once
 
+#include <QFont>
+#include <QStringList>
+
 class QApplication;
 
 namespace qc {
@@ -10,6 +13,12 @@ namespace qc {
 constexpr int hintDisplayMs = 2500;
 
 void installFontSubstitutions();
+
+// The design's font name followed by the faces that stand in for it, those first: the font
+// database finds a face at once instead of searching every installed font for the design's name.
+QStringList designFamilies(const QString &family);
+// A design font at a pixel height, as designFamilies() names it.
+QFont designFont(const QString &family, int pixels);
 
 // Hints appear after the pointer rests for 500 ms; while one has just been showing, Qt shows the
 // next one after its own short fixed delay.

@@ -70,6 +70,7 @@ Tmainform::Tmainform(QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::Tmainform>())
 {
+    setFont(qc::designFont(QStringLiteral("MS Sans Serif"), 11));
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -80,6 +81,9 @@ Tmainform::Tmainform(QWidget *parent)
     m_ui->Panel2->setBevels(TPanel::bvLowered, TPanel::bvNone);
     m_ui->Edit1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
     m_ui->Edit2->setBevels(TPanel::bvRaised, TPanel::bvLowered);
+    // Some locales' date or time formats are longer than the design's panels hold in any face.
+    m_ui->Edit1->setFitText(true);
+    m_ui->Edit2->setFitText(true);
     m_ui->UpDown1->field()->setObjectName(QStringLiteral("Edit3"));
     m_ui->UpDown2->field()->setObjectName(QStringLiteral("Edit4"));
 
@@ -121,18 +125,13 @@ Tmainform::~Tmainform() = default;
 
 void Tmainform::applyFonts()
 {
-    // The form file holds only point sizes; the design sizes are pixel heights.
-    const auto setPixels = [](QWidget *widget, int pixels) {
-        QFont font = widget->font();
-        font.setPixelSize(pixels);
-        widget->setFont(font);
-    };
-    setPixels(this, 11);
-    setPixels(m_ui->Panel1, 29);
-    setPixels(m_ui->CAL, 16);
-    setPixels(m_ui->Panel2, 16);
-    setPixels(m_ui->Label1, 16);
-    setPixels(m_ui->Label2, 16);
+    // The design's fonts at their pixel heights. The window's own font is set before its controls
+    // are built, so that building them loads no face at a size nothing draws.
+    m_ui->Panel1->setFont(qc::designFont(QStringLiteral("隶书"), 29));
+    const QFont song = qc::designFont(QStringLiteral("宋体"), 16);
+    m_ui->CAL->setFont(song);
+    m_ui->Panel2->setFont(song);
+    // The labels in the strip are bold in the form, in the strip's font.
     m_ui->Label1->adjustSize();
     m_ui->Label2->adjustSize();
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
@@ -44,12 +45,13 @@ QRect screenGeometry()
 
 // The text of the information window. It is laid out by a QTextDocument that is filled through a
 // cursor, never parsed from markup, so whatever the text holds is shown as it stands; only the
-// resolved "&" prefixes add an underline.
-class InformationText : public QWidget
+// resolved "&" prefixes add an underline. It is a label holding the plain text, so assistive
+// technology reads it as the window's static text, though the document paints it.
+class InformationText : public QLabel
 {
 public:
     InformationText(const QString &text, const QFont &font, int maxWidth, QWidget *parent)
-        : QWidget(parent)
+        : QLabel(parent)
     {
         setFont(font);
         m_document.setDefaultFont(font);
@@ -66,14 +68,16 @@ public:
             start = position + 1;
         }
         cursor.insertText(resolved.text.mid(start), plain);
+        setTextFormat(Qt::PlainText);
+        setText(resolved.text);
+        // Set apart from the text, which Qt would read with its "&" prefixes resolved once more.
+        setAccessibleName(resolved.text);
         m_document.setTextWidth(-1);
         if (m_document.idealWidth() > maxWidth)
             m_document.setTextWidth(maxWidth);
         const QSizeF size = m_document.size();
         setFixedSize(qCeil(size.width()), qCeil(size.height()));
     }
-
-    QString plainText() const { return m_document.toPlainText(); }
 
 protected:
     void paintEvent(QPaintEvent *) override

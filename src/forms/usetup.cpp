@@ -11,6 +11,7 @@
 #include "core/clock.h"
 #include "core/convert.h"
 #include "core/errors.h"
+#include "fonts.h"
 #include "messages.h"
 
 #include <QGuiApplication>
@@ -58,16 +59,17 @@ TSetupForm::TSetupForm(QWidget *parent)
     setFixedSize(ClientSize);
     setWindowIcon(qc::programIcon());
 
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(16);
-    setFont(font);
-    QFont bannerFont(QStringLiteral("MS Sans Serif"));
-    bannerFont.setPixelSize(19);
-    m_ui->Panel1->setFont(bannerFont);
+    setFont(qc::designFont(QStringLiteral("宋体"), 16));
+    m_ui->Panel1->setFont(qc::designFont(QStringLiteral("MS Sans Serif"), 19));
     m_ui->Panel1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
     // The labels size themselves to their text, as the layout places only their top-left corners.
     for (QLabel *label : { m_ui->Label1, m_ui->Label2, m_ui->Label3, m_ui->Label4, m_ui->Label5 })
         label->adjustSize();
+    // The design's narrow fields hold their text right inside the frame; Qt's line edit keeps two
+    // more pixels on either side. Even so the remind-days field is two pixels wider than designed:
+    // 25 pixels hold "25" of "255" in a face whose digits are 8 pixels wide.
+    for (QLineEdit *field : { m_ui->Edit1, m_ui->Edit2, m_ui->Edit4 })
+        field->setTextMargins(-2, 0, -2, 0);
 
     QPalette buttonPanel = m_ui->Panel2->palette();
     buttonPanel.setColor(QPalette::Window, QColor(255, 128, 128));

@@ -131,7 +131,8 @@ void TestSetupForm::controls_data()
     QTest::newRow("Edit2") << "Edit2" << QRect(64, 136, 33, 24) << "";
     QTest::newRow("Edit3") << "Edit3" << QRect(176, 136, 97, 24) << "";
     QTest::newRow("Bevel1") << "Bevel1" << QRect(0, 168, 281, 17) << "";
-    QTest::newRow("Edit4") << "Edit4" << QRect(32, 176, 25, 24) << "3";
+    // Two pixels wider than designed, so that "255" is shown whole.
+    QTest::newRow("Edit4") << "Edit4" << QRect(32, 176, 27, 24) << "3";
     QTest::newRow("BitBtn1") << "BitBtn1" << QRect(192, 176, 75, 25) << "OK";
     QTest::newRow("Label1") << "Label1" << QRect(40, 140, 0, 0) << u"月"_s;
     QTest::newRow("Label2") << "Label2" << QRect(104, 140, 0, 0) << u"日"_s;

@@ -1,0 +1,77 @@
+"""Whole texts in the locales a user may run, and everything on the screen read over the
+accessibility bus: the start-up reminder, the month grid and its held day, the clock and the status
+bar, the remind-days field."""
+
+import re
+import subprocess
+
+import pyatspi
+import pytest
+
+from conftest import click_accessible, find_accessible, wait_for
+
+MAIN = r"^Quorvel Calendar V1\.0$"
+BOX = r"^Quorvel[^ ]+ V1\.0$"
+BIRTHDAYS = r"^QuorvelCal  Birthday Notify$"
+
+
+def extents(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return box.x, box.y, box.width, box.height
+
+
+def screen():
+    """The screen as (width, pixel(x, y) -> (r, g, b)), from a binary PPM."""
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True,
+                          check=True).stdout
+    header = re.match(rb"P6\s+(\d+)\s+\d+\s+255\s", data)
+    width, start = int(header[1]), header.end()
+    return lambda x, y: data[start + 3 * (y * width + x):start + 3 * (y * width + x) + 3]
+
+
+def uncut(pixel, node, inset):
+    """A text cut at the control's edge runs into the columns just inside its frame: there they must
+    hold the background alone."""
+    x, y, w, h = extents(node)
+    for column in (x + inset, x + w - 1 - inset):
+        colours = {pixel(column, row) for row in range(y + inset, y + h - inset)}
+        assert len(colours) == 1, f"{node.name!r} touches its edge at x={column - x}"
+
+
+@pytest.mark.parametrize("lang", ["zh_CN.UTF-8", "en_US.UTF-8", "C"])
+def test_texts_are_whole_and_read_aloud(start, desktop, lang):
+    # 28 December, 10 o'clock: the widest date and hour; a birthday today; the longest remind days.
+    app = start(lang=lang, birthdays=(255, [(12, 28, "张三")]))
+    (app.dir / "261228.QVN").write_bytes(b"x" * 999)
+    app.window(BOX)
+    assert find_accessible(app.accessible(), "label", "生日提醒：12月28日是张三的生日")
+    desktop.key("Return")
+    app.window(MAIN)
+
+    root = app.accessible()
+    [grid] = find_accessible(root, "table", "月历")
+    for day in ("29", "28"):
+        click_accessible(desktop, find_accessible(grid, "table cell", day)[0])
+    held = [cell for cell in grid if cell.getState().contains(pyatspi.STATE_SELECTED)]
+    assert [(cell.name, cell.description) for cell in held] == [("28", "2026-12-28")]
+    assert held[0].getState().contains(pyatspi.STATE_FOCUSED) and grid.description == "2026-12-28"
+    assert len([cell for cell in grid if cell.getRole() == pyatspi.ROLE_TABLE_COLUMN_HEADER]) == 7
+
+    labels = find_accessible(root, "label")
+    status = wait_for(lambda: [n for n in labels if n.name in ("Date :2026-12-28", "999 Bytes")], what="status")
+    clock = [n for n in labels if extents(n)[2:] == (89, 25)]
+    assert len(status) == 2 and len(clock) == 2 and all(n.name for n in clock)
+    assert clock[1].name.startswith("10:00:")
+    pixel = screen()
+    for node in clock:
+        uncut(pixel, node, 2)  # inside the two bevels
+    for node in status:
+        uncut(pixel, node, 1)  # inside the sunken frame
+
+    click_accessible(desktop, find_accessible(root, "push button", "生日")[0])
+    app.window(BIRTHDAYS)
+    [field] = [n for n in find_accessible(app.accessible(), "text") if n.queryText().getText(0, -1) == "255"]
+    x, y, w, h = extents(field)
+    for i in range(3):
+        cx, cy, cw, ch = field.queryText().getCharacterExtents(i, pyatspi.DESKTOP_COORDS)
+        assert x <= cx and cx + cw <= x + w, f"digit {i} of 255 is cut: {(cx, cw)} in {(x, w)}"
