@@ -5,6 +5,7 @@
 
 #include "calendar.h"
 #include "core/dates.h"
+#include "core/monthlayout.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -64,7 +65,7 @@ public:
 
     QAccessible::Role role() const override
     {
-        return m_row < TCellGrid::FixedRows ? QAccessible::ColumnHeader : QAccessible::Cell;
+        return m_row < qc::layout::MonthGrid.fixedRows ? QAccessible::ColumnHeader : QAccessible::Cell;
     }
 
     QAccessible::State state() const override
@@ -84,7 +85,7 @@ public:
 private:
     bool isDay() const
     {
-        return m_row >= TCellGrid::FixedRows && !m_grid->CellLabel(m_column, m_row).isEmpty();
+        return m_row >= qc::layout::MonthGrid.fixedRows && !m_grid->CellLabel(m_column, m_row).isEmpty();
     }
 
     QPointer<TCalendar> m_grid;
@@ -117,8 +118,8 @@ public:
             return nullptr;
         QAccessible::Id &id = m_cells[size_t(index)];
         if (!id)
-            id = QAccessible::registerAccessibleInterface(
-                new CalendarCell(grid(), index % TCellGrid::ColCount, index / TCellGrid::ColCount));
+            id = QAccessible::registerAccessibleInterface(new CalendarCell(
+                grid(), index % qc::layout::MonthGrid.columns, index / qc::layout::MonthGrid.columns));
         return QAccessible::accessibleInterface(id);
     }
 
@@ -133,7 +134,9 @@ public:
     {
         const QPoint local = grid()->mapFromGlobal(QPoint(x, y));
         for (int index = 0; index < CellCount; ++index) {
-            if (grid()->CellRect(index % TCellGrid::ColCount, index / TCellGrid::ColCount).contains(local))
+            if (grid()
+                    ->CellRect(index % qc::layout::MonthGrid.columns, index / qc::layout::MonthGrid.columns)
+                    .contains(local))
                 return child(index);
         }
         return nullptr;
@@ -157,11 +160,11 @@ public:
     int heldCellIndex() const
     {
         const QPoint cell = grid()->currentCell();
-        return cell.y() * TCellGrid::ColCount + cell.x();
+        return cell.y() * qc::layout::MonthGrid.columns + cell.x();
     }
 
 private:
-    static constexpr int CellCount = TCellGrid::ColCount * TCellGrid::RowCount;
+    static constexpr int CellCount = qc::layout::MonthGrid.columns * qc::layout::MonthGrid.rows;
 
     TCalendar *grid() const { return static_cast<TCalendar *>(widget()); }
 
