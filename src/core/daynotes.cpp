@@ -89,10 +89,10 @@ void openNote(int year, int month, int day)
     // Existence alone decides: a note that exists but can't be read must never be recreated over.
     // Something that is no plain file (a folder, a pipe, a device) is not handed to the editor,
     // which could hang on it; Windows refuses a folder the same way.
-    if (info.exists() && !info.isFile())
-        throw EInOutError(IoError::AccessDenied);
     if (!info.exists())
         writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting);
+    else if (!info.isFile())
+        throw EInOutError(IoError::AccessDenied);
     const EditorCommand command = editorCommand(path);
     if (launcher())
         launcher()(command);

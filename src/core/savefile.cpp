@@ -140,6 +140,13 @@ bool writeAll(int fd, const QByteArray &contents)
     throw EInOutError(ioErrorCodeFromErrno(systemError));
 }
 
+// A file that can't be created or put in place is refused access, unless the disk is full.
+[[noreturn]] void throwForPlacing(int systemError)
+{
+    throw EInOutError(
+        ioErrorCodeFromErrno(systemError) == IoError::DiskFull ? IoError::DiskFull : IoError::AccessDenied);
+}
+
 // The new name is in place: make the directory entry durable too, as far as the system allows.
 void syncDirectory(const QString &directory)
 {
@@ -156,8 +163,7 @@ bool createExclusively(const QByteArray &target, const QByteArray &contents)
     if (file.fd < 0) {
         if (errno == EEXIST)
             return false;
-        throw EInOutError(
-            ioErrorCodeFromErrno(errno) == IoError::DiskFull ? IoError::DiskFull : IoError::AccessDenied);
+        throwForPlacing(errno);
     }
     if (!writeAll(file.fd, contents) || ::fsync(file.fd) != 0) {
         const int systemError = errno;
@@ -225,8 +231,7 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
         if (::rename(temporary.constData(), targetPath.constData()) != 0) {
             const int systemError = errno;
             dropTemporary();
-            throw EInOutError(ioErrorCodeFromErrno(systemError) == IoError::DiskFull ? IoError::DiskFull
-                                                                                     : IoError::AccessDenied);
+            throwForPlacing(systemError);
         }
         file.reset();
         syncDirectory(directory);
@@ -245,8 +250,7 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
         return false;
     if (linkError == EPERM || linkError == EOPNOTSUPP || linkError == EMLINK || linkError == ENOSYS)
         return createExclusively(targetPath, contents);
-    throw EInOutError(
-        ioErrorCodeFromErrno(linkError) == IoError::DiskFull ? IoError::DiskFull : IoError::AccessDenied);
+    throwForPlacing(linkError);
 }
 
 #else
