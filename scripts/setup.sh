@@ -40,7 +40,8 @@ done
 if [[ ${#missing[@]} -gt 0 ]]; then
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # sudo drops the environment, so the non-interactive front end goes through env.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 [[ "${1:-}" == "--test" ]] && ensure_locales
 exit 0

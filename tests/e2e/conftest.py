@@ -21,6 +21,16 @@ EXE = Path(os.environ.get("QC_EXE", ROOT / "build-test" / "quorvelcal"))
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
+
+def as_nobody():
+    """The command prefix that runs a program as the unprivileged user nobody: setpriv as root, through
+    sudo otherwise (sudo passes no environment on, so the program's comes on its command line)."""
+    if os.geteuid() == 0:
+        return NOBODY
+    if subprocess.run(["sudo", "-n", "true"], capture_output=True).returncode == 0:
+        return ["sudo", "-n", *NOBODY]
+    pytest.skip("running the program as another user takes root, or sudo without a password")
+
 # Records its arguments, one per line, in "calls" beside it; while a file "linger" is there it keeps
 # running as an editor would (its pid in "pid"); exits with the status in the file "status", or 0.
 XDG_OPEN = """#!/bin/sh
@@ -132,16 +142,28 @@ class App:
         environment = dict(os.environ, LANG=lang, LC_ALL="", LANGUAGE="", TZ="UTC", HOME=str(self.dir),
                            PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME="@" + date,
                            FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
-        self.log = open(self.dir / "program.log", "w")
         # The fake clock is preloaded after the change of user: it keeps a semaphore of its own.
-        command = (NOBODY if nobody else []) + ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal")]
+        command = ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal")]
+        self.sudo = False
+        if nobody:
+            prefix = as_nobody()
+            self.sudo = prefix[0] == "sudo"
+            command = prefix + ["env", "-i", *(f"{k}={v}" for k, v in environment.items())] + command[1:]
+        self.log = open(self.dir / "program.log", "w")
         self.proc = subprocess.Popen(command, cwd=self.dir, env=environment, stdout=self.log,
                                      stderr=subprocess.STDOUT)
 
     def stop(self):
         if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+            if self.sudo:
+                self.proc.terminate()  # sudo hands it on to the program; a kill would end sudo alone
+            else:
+                self.proc.kill()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
 

@@ -117,7 +117,7 @@ def test_note_is_created_and_opened_and_a_failed_editor_is_reported(start, deskt
 
 
 def test_note_in_a_directory_the_user_cannot_write(start, desktop):
-    app = start(nobody=True)  # the scratch directory belongs to root
+    app = start(nobody=True)  # the scratch directory belongs to the user running the tests
     app.window(MAIN)
     desktop.key("Return")  # "打开日志" has the focus at start
     app.window(BOX)
