@@ -27,8 +27,9 @@ def as_nobody():
     sudo otherwise (sudo passes no environment on, so the program's comes on its command line)."""
     if os.geteuid() == 0:
         return NOBODY
-    if subprocess.run(["sudo", "-n", "true"], capture_output=True).returncode == 0:
-        return ["sudo", "-n", *NOBODY]
+    sudo = shutil.which("sudo")
+    if sudo and subprocess.run([sudo, "-n", "true"], capture_output=True).returncode == 0:
+        return [sudo, "-n", *NOBODY]
     pytest.skip("running the program as another user takes root, or sudo without a password")
 
 # Records its arguments, one per line, in "calls" beside it; while a file "linger" is there it keeps
@@ -147,7 +148,7 @@ class App:
         self.sudo = False
         if nobody:
             prefix = as_nobody()
-            self.sudo = prefix[0] == "sudo"
+            self.sudo = prefix != NOBODY
             command = prefix + ["env", "-i", *(f"{k}={v}" for k, v in environment.items())] + command[1:]
         self.log = open(self.dir / "program.log", "w")
         self.proc = subprocess.Popen(command, cwd=self.dir, env=environment, stdout=self.log,
