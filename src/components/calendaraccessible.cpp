@@ -23,11 +23,12 @@ QString heldDateKey(const TCalendar &grid)
 }
 
 constexpr int Columns = qc::layout::MonthGrid.columns;
-constexpr int Rows = qc::layout::MonthGrid.rows;
-constexpr int CellCount = Columns * Rows;
+constexpr int HeaderRows = qc::layout::MonthGrid.fixedRows;
+constexpr int CellCount = Columns * qc::layout::MonthGrid.rows;
 
-// A cell is a child of the grid's interface at index row × 7 + column: row 0 holds the weekday
-// headers, rows 1 to 6 the days, as the grid draws them.
+// A cell is a child of the grid's interface at index row × 7 + column of the grid: first the
+// weekday headers, then the six weeks, as the grid draws them. As a table the grid has the six
+// weeks for its rows, each cell of a week under the header of its column.
 class CalendarCell : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
@@ -71,7 +72,7 @@ public:
 
     QAccessible::Role role() const override
     {
-        return m_row < qc::layout::MonthGrid.fixedRows ? QAccessible::ColumnHeader : QAccessible::Cell;
+        return m_row < HeaderRows ? QAccessible::ColumnHeader : QAccessible::Cell;
     }
 
     QAccessible::State state() const override
@@ -89,22 +90,20 @@ public:
 
     void *interface_cast(QAccessible::InterfaceType type) override
     {
-        if (type == QAccessible::TableCellInterface)
+        if (type == QAccessible::TableCellInterface && m_row >= HeaderRows)
             return static_cast<QAccessibleTableCellInterface *>(this);
         return nullptr;
     }
 
-    // The table cell: its place, one row and one column wide, and the weekday above a day.
+    // The table cell of a week: its place, one row and one column wide, under its weekday.
     bool isSelected() const override { return isDay() && m_grid->currentCell() == QPoint(m_column, m_row); }
     QList<QAccessibleInterface *> columnHeaderCells() const override
     {
-        if (m_row < qc::layout::MonthGrid.fixedRows)
-            return {};
         return { tableOf()->child(m_column) };
     }
     QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return m_column; }
-    int rowIndex() const override { return m_row; }
+    int rowIndex() const override { return m_row - HeaderRows; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return tableOf(); }
@@ -112,10 +111,7 @@ public:
 private:
     QAccessibleInterface *tableOf() const { return QAccessible::queryAccessibleInterface(m_grid); }
 
-    bool isDay() const
-    {
-        return m_row >= qc::layout::MonthGrid.fixedRows && !m_grid->CellLabel(m_column, m_row).isEmpty();
-    }
+    bool isDay() const { return m_row >= HeaderRows && !m_grid->CellLabel(m_column, m_row).isEmpty(); }
 
     QPointer<TCalendar> m_grid;
     int m_column;
@@ -197,16 +193,16 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    // The table: 7 rows of 7 cells, the weekday headers in row 0. Its one selected cell is the held
-    // day; a whole row or column is never selected, and a reader's selection commands change nothing
-    // (the held day moves by the grid's own keys, which announce it).
+    // The table: 6 weeks of 7 days under the weekday headers. Its one selected cell is the held day;
+    // a whole row or column is never selected, and a reader's selection commands change nothing (the
+    // held day moves by the grid's own keys, which announce it).
     QAccessibleInterface *caption() const override { return nullptr; }
     QAccessibleInterface *summary() const override { return nullptr; }
     QAccessibleInterface *cellAt(int row, int column) const override
     {
-        if (row < 0 || row >= Rows || column < 0 || column >= Columns)
+        if (row < 0 || row >= rowCount() || column < 0 || column >= Columns)
             return nullptr;
-        return child(row * Columns + column);
+        return child((row + HeaderRows) * Columns + column);
     }
     int selectedCellCount() const override { return int(selectedCells().size()); }
     QList<QAccessibleInterface *> selectedCells() const override
@@ -218,14 +214,14 @@ public:
     }
     QString columnDescription(int column) const override
     {
-        QAccessibleInterface *header = cellAt(0, column);
+        QAccessibleInterface *header = column >= 0 && column < Columns ? child(column) : nullptr;
         return header ? header->text(QAccessible::Name) : QString();
     }
     QString rowDescription(int) const override { return {}; }
     int selectedColumnCount() const override { return 0; }
     int selectedRowCount() const override { return 0; }
     int columnCount() const override { return Columns; }
-    int rowCount() const override { return Rows; }
+    int rowCount() const override { return qc::layout::MonthGrid.rows - HeaderRows; }
     QList<int> selectedColumns() const override { return {}; }
     QList<int> selectedRows() const override { return {}; }
     bool isColumnSelected(int) const override { return false; }

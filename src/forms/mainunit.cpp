@@ -161,9 +161,10 @@ void Tmainform::setUpStatusBar()
         panel->setBevels(TPanel::bvNone, TPanel::bvNone);
         panel->setAutoFillBackground(false);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setIndent(2);
+        panel->setIndent(1);
         // Notes of a thousand bytes and more ("1234 Bytes" up to "1048576 Bytes") are wider than
-        // the note size panel in the window's face: they are drawn a few pixel sizes smaller.
+        // the note size panel in the window's face: they are drawn a few pixel sizes smaller, one
+        // pixel clear of the frame on either side.
         panel->setFitText(true);
         panel->setGeometry(left, 2, widths[i] - 2, m_ui->SBAR->height() - 2);
         left += widths[i];

@@ -3,7 +3,8 @@ area (trayer), a private session bus with the accessibility bus, real clicks and
 fixed date (libfaketime) and a stand-in xdg-open first on PATH that records what it was asked to open.
 
 Fixtures: `desktop` (one per session), `start` (starts the program, stopped after the test), `shot`
-(saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer). The program under
+(saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer), `window_manager`
+(openbox for one test: frames with a minimise button). The program under
 test is $QC_EXE (default build-test/quorvelcal)."""
 
 import os
@@ -112,7 +113,7 @@ def desktop():
 class App:
     """One run of the program from a scratch directory of its own (it keeps its files beside it)."""
 
-    def __init__(self, desktop, date, lang, birthdays, nobody, env):
+    def __init__(self, desktop, date, lang, birthdays, nobody, env, args):
         self.desktop = desktop
         # Not under pytest's private temporary directory: the unprivileged user must reach it.
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-"))
@@ -134,7 +135,7 @@ class App:
                            FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
         self.log = open(self.dir / "program.log", "w")
         # The fake clock is preloaded after the change of user: it keeps a semaphore of its own.
-        command = (NOBODY if nobody else []) + ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal")]
+        command = (NOBODY if nobody else []) + ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal"), *args]
         self.proc = subprocess.Popen(command, cwd=self.dir, env=environment, stdout=self.log,
                                      stderr=subprocess.STDOUT)
 
@@ -174,15 +175,28 @@ class App:
 @pytest.fixture
 def start(desktop):
     """start(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=(remind days, [(month, day,
-    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...})."""
+    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...},
+    args=[...] for a command line)."""
     apps = []
 
-    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None):
-        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}))
+    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None, args=()):
+        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}, args))
         return apps[-1]
     yield run
     for app in apps:
         app.stop()
+
+
+@pytest.fixture
+def window_manager(desktop, tmp_path):
+    """openbox manages the display during the test: every window gets a frame with a minimise button."""
+    ready = tmp_path / "openbox-ready"
+    wm = subprocess.Popen(["openbox", "--sm-disable", "--startup", f"touch {ready}"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(ready.exists, what="openbox")
+    yield wm
+    wm.terminate()
+    wm.wait(5)
 
 
 @pytest.fixture
