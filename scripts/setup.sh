@@ -12,7 +12,7 @@ packages=(
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11
                desktop-file-utils appstream imagemagick
-               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox)
+               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox sway grim)
     packages+=(locales)
 fi
 

@@ -4,7 +4,7 @@ fixed date (libfaketime) and a stand-in xdg-open first on PATH that records what
 
 Fixtures: `desktop` (one per session), `start` (starts the program, stopped after the test), `shot`
 (saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer), `window_manager`
-(openbox for one test: frames with a minimise button). The program under
+(openbox for one test: frames with a minimise button), `wayland` (a headless Wayland compositor). The program under
 test is $QC_EXE (default build-test/quorvelcal)."""
 
 import os
@@ -197,6 +197,70 @@ def window_manager(desktop, tmp_path):
     yield wm
     wm.terminate()
     wm.wait(5)
+
+
+class Wayland:
+    """A headless sway (it refuses to run as root: here it runs as nobody). The program stays root and
+    reaches it by the socket's path, so the accessibility bus works as on X11; there is no keyboard."""
+
+    def __init__(self):
+        # Not under pytest's private temporary directory: nobody must reach it.
+        runtime = Path(tempfile.mkdtemp(prefix="qc-sway-"))
+        self.scratch = [runtime]
+        (runtime / "sway.conf").write_text("output HEADLESS-1 resolution 1024x768\n")
+        shutil.chown(runtime, 65534, 65534)
+        runtime.chmod(0o700)
+        env = {key: value for key, value in os.environ.items() if key != "DISPLAY"}
+        env.update(HOME=str(runtime), XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
+                   WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
+        self.log = open(runtime / "sway.log", "w")
+        self.proc = subprocess.Popen(NOBODY + ["sway", "-c", str(runtime / "sway.conf")], env=env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        self.display = str(wait_for(lambda: next(runtime.glob("wayland-[0-9]"), None), what="sway"))
+        self.socket = str(wait_for(lambda: next(runtime.glob("sway-ipc.*.sock"), None), what="sway's socket"))
+        self.runtime = Path(tempfile.mkdtemp(prefix="qc-runtime-"))
+        self.scratch.append(self.runtime)
+
+    def env(self):
+        """What the program needs to be a Wayland client of this compositor."""
+        return {"WAYLAND_DISPLAY": self.display, "XDG_RUNTIME_DIR": str(self.runtime), "DISPLAY": "",
+                "XDG_SESSION_TYPE": "wayland"}
+
+    def windows(self, pid):
+        """(app id, title) of every window the process has on the screen."""
+        import json
+        tree = json.loads(subprocess.run(["swaymsg", "-s", self.socket, "-t", "get_tree"], capture_output=True,
+                                         text=True, check=True).stdout)
+        found, nodes = [], [tree]
+        while nodes:
+            node = nodes.pop()
+            if node.get("pid") == pid and node.get("visible"):
+                found.append((node.get("app_id"), node.get("name")))
+            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+        return sorted(found)
+
+    def shot(self, name):
+        """Saves the compositor's screen as <name>.png in $QC_E2E_SHOTS, if set."""
+        if folder := os.environ.get("QC_E2E_SHOTS"):
+            with open(Path(folder) / f"{name}.png", "wb") as picture:
+                subprocess.run(NOBODY + ["env", f"WAYLAND_DISPLAY={self.display}",
+                                         f"XDG_RUNTIME_DIR={Path(self.display).parent}", "grim", "-"],
+                               stdout=picture, check=True)
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(5)
+        self.log.close()
+        for folder in self.scratch:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+@pytest.fixture
+def wayland(desktop):
+    """wayland.env() for start(env=...), wayland.windows(pid), wayland.shot(name)."""
+    w = Wayland()
+    yield w
+    w.close()
 
 
 @pytest.fixture
