@@ -358,7 +358,7 @@ void Tmainform::Timer1Timer()
         if (!m_reminding && m_remindedDays.todayDue()) {
             m_reminding = true;
             QMetaObject::invokeMethod(
-                this, [this] { remindBirthdays(false); }, Qt::QueuedConnection);
+                this, [this] { qc::guarded([this] { remindBirthdays(false); }); }, Qt::QueuedConnection);
         }
     });
 }
