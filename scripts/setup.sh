@@ -7,12 +7,12 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fonts-noto-cjk fonts-arphic-ukai fonts-arphic-uming fonts-liberation qt6-translations-l10n
-    xdg-utils fcitx5-frontend-qt6
+    xdg-utils fcitx5-frontend-qt6 qt6-wayland
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11
                desktop-file-utils appstream imagemagick
-               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime)
+               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox sway grim)
     packages+=(locales)
 fi
 

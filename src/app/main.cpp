@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <array>
+
 namespace {
 
 // The show command the program was started with: minimised or maximised on request.
@@ -27,7 +29,14 @@ void showMainWindow(Tmainform &mainform)
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    // The program takes no command line, and neither does Qt for it: the application object sees
+    // the program name alone, so "-reverse", "-platform", "-style" and the like change nothing.
+    // (Qt's environment variables, QT_QPA_PLATFORM and the others, stay the user's to set.)
+    static char fallbackName[] = "quorvelcal";
+    char *programName = argc > 0 && argv[0] ? argv[0] : fallbackName;
+    int qtArgc = 1;
+    std::array<char *, 2> qtArgv { programName, nullptr };
+    QApplication app(qtArgc, qtArgv.data());
     qc::prepareApplication(app);
     if (!qc::programDirectoryUsable())
         return 1;

@@ -22,7 +22,14 @@ QString heldDateKey(const TCalendar &grid)
     return qc::dateKey(grid.Year(), grid.Month(), grid.Day());
 }
 
-class CalendarCell : public QAccessibleInterface
+constexpr int Columns = qc::layout::MonthGrid.columns;
+constexpr int HeaderRows = qc::layout::MonthGrid.fixedRows;
+constexpr int CellCount = Columns * qc::layout::MonthGrid.rows;
+
+// A cell is a child of the grid's interface at index row × 7 + column of the grid: first the
+// weekday headers, then the six weeks, as the grid draws them. As a table the grid has the six
+// weeks for its rows, each cell of a week under the header of its column.
+class CalendarCell : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
     CalendarCell(TCalendar *grid, int column, int row)
@@ -65,7 +72,7 @@ public:
 
     QAccessible::Role role() const override
     {
-        return m_row < qc::layout::MonthGrid.fixedRows ? QAccessible::ColumnHeader : QAccessible::Cell;
+        return m_row < HeaderRows ? QAccessible::ColumnHeader : QAccessible::Cell;
     }
 
     QAccessible::State state() const override
@@ -76,24 +83,42 @@ public:
             return state;
         state.selectable = true;
         state.focusable = true;
-        const bool held = m_grid->currentCell() == QPoint(m_column, m_row);
-        state.selected = held;
-        state.focused = held && m_grid->hasFocus();
+        state.selected = isSelected();
+        state.focused = state.selected && m_grid->hasFocus();
         return state;
     }
 
-private:
-    bool isDay() const
+    void *interface_cast(QAccessible::InterfaceType type) override
     {
-        return m_row >= qc::layout::MonthGrid.fixedRows && !m_grid->CellLabel(m_column, m_row).isEmpty();
+        if (type == QAccessible::TableCellInterface && m_row >= HeaderRows)
+            return static_cast<QAccessibleTableCellInterface *>(this);
+        return nullptr;
     }
+
+    // The table cell of a week: its place, one row and one column wide, under its weekday.
+    bool isSelected() const override { return isDay() && m_grid->currentCell() == QPoint(m_column, m_row); }
+    QList<QAccessibleInterface *> columnHeaderCells() const override
+    {
+        return { tableOf()->child(m_column) };
+    }
+    QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
+    int columnIndex() const override { return m_column; }
+    int rowIndex() const override { return m_row - HeaderRows; }
+    int columnExtent() const override { return 1; }
+    int rowExtent() const override { return 1; }
+    QAccessibleInterface *table() const override { return tableOf(); }
+
+private:
+    QAccessibleInterface *tableOf() const { return QAccessible::queryAccessibleInterface(m_grid); }
+
+    bool isDay() const { return m_row >= HeaderRows && !m_grid->CellLabel(m_column, m_row).isEmpty(); }
 
     QPointer<TCalendar> m_grid;
     int m_column;
     int m_row;
 };
 
-class CalendarAccessible : public QAccessibleWidget
+class CalendarAccessible : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
     explicit CalendarAccessible(TCalendar *grid)
@@ -118,8 +143,8 @@ public:
             return nullptr;
         QAccessible::Id &id = m_cells[size_t(index)];
         if (!id)
-            id = QAccessible::registerAccessibleInterface(new CalendarCell(
-                grid(), index % qc::layout::MonthGrid.columns, index / qc::layout::MonthGrid.columns));
+            id = QAccessible::registerAccessibleInterface(
+                new CalendarCell(grid(), index % Columns, index / Columns));
         return QAccessible::accessibleInterface(id);
     }
 
@@ -134,9 +159,7 @@ public:
     {
         const QPoint local = grid()->mapFromGlobal(QPoint(x, y));
         for (int index = 0; index < CellCount; ++index) {
-            if (grid()
-                    ->CellRect(index % qc::layout::MonthGrid.columns, index / qc::layout::MonthGrid.columns)
-                    .contains(local))
+            if (grid()->CellRect(index % Columns, index / Columns).contains(local))
                 return child(index);
         }
         return nullptr;
@@ -160,12 +183,56 @@ public:
     int heldCellIndex() const
     {
         const QPoint cell = grid()->currentCell();
-        return cell.y() * qc::layout::MonthGrid.columns + cell.x();
+        return cell.y() * Columns + cell.x();
     }
 
-private:
-    static constexpr int CellCount = qc::layout::MonthGrid.columns * qc::layout::MonthGrid.rows;
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
 
+    // The table: 6 weeks of 7 days under the weekday headers. Its one selected cell is the held day;
+    // a whole row or column is never selected, and a reader's selection commands change nothing (the
+    // held day moves by the grid's own keys, which announce it).
+    QAccessibleInterface *caption() const override { return nullptr; }
+    QAccessibleInterface *summary() const override { return nullptr; }
+    QAccessibleInterface *cellAt(int row, int column) const override
+    {
+        if (row < 0 || row >= rowCount() || column < 0 || column >= Columns)
+            return nullptr;
+        return child((row + HeaderRows) * Columns + column);
+    }
+    int selectedCellCount() const override { return int(selectedCells().size()); }
+    QList<QAccessibleInterface *> selectedCells() const override
+    {
+        QAccessibleInterface *held = child(heldCellIndex());
+        if (held && held->tableCellInterface() && held->tableCellInterface()->isSelected())
+            return { held };
+        return {};
+    }
+    QString columnDescription(int column) const override
+    {
+        QAccessibleInterface *header = column >= 0 && column < Columns ? child(column) : nullptr;
+        return header ? header->text(QAccessible::Name) : QString();
+    }
+    QString rowDescription(int) const override { return {}; }
+    int selectedColumnCount() const override { return 0; }
+    int selectedRowCount() const override { return 0; }
+    int columnCount() const override { return Columns; }
+    int rowCount() const override { return qc::layout::MonthGrid.rows - HeaderRows; }
+    QList<int> selectedColumns() const override { return {}; }
+    QList<int> selectedRows() const override { return {}; }
+    bool isColumnSelected(int) const override { return false; }
+    bool isRowSelected(int) const override { return false; }
+    bool selectRow(int) override { return false; }
+    bool selectColumn(int) override { return false; }
+    bool unselectRow(int) override { return false; }
+    bool unselectColumn(int) override { return false; }
+    void modelChange(QAccessibleTableModelChangeEvent *) override { }
+
+private:
     TCalendar *grid() const { return static_cast<TCalendar *>(widget()); }
 
     mutable std::array<QAccessible::Id, CellCount> m_cells {};

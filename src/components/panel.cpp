@@ -31,12 +31,36 @@ void TPanel::setFitText(bool fit)
     update();
 }
 
+QRect TPanel::captionRect() const
+{
+    QRect area = contentsRect();
+    // As QLabel places its text: the indent on each side the text is aligned to; a negative indent
+    // in a frame is half an "x".
+    int indent = this->indent();
+    if (indent < 0)
+        indent = frameWidth() > 0 ? fontMetrics().horizontalAdvance(u'x') / 2 : 0;
+    const Qt::Alignment align = QStyle::visualAlignment(layoutDirection(), alignment());
+    if (align & Qt::AlignLeft)
+        area.setLeft(area.left() + indent);
+    if (align & Qt::AlignRight)
+        area.setRight(area.right() - indent);
+    if (align & Qt::AlignTop)
+        area.setTop(area.top() + indent);
+    if (align & Qt::AlignBottom)
+        area.setBottom(area.bottom() - indent);
+    return area;
+}
+
 QFont TPanel::captionFont() const
 {
     QFont fitted = font();
     if (!m_fitText || text().isEmpty())
         return fitted;
-    const int room = contentsRect().width();
+    // A caption aligned to one side keeps the indent's distance from the other side too.
+    const QRect area = captionRect();
+    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    const int room = area.width()
+        - (horizontal & (Qt::AlignLeft | Qt::AlignRight) ? contentsRect().width() - area.width() : 0);
     int pixels = QFontInfo(fitted).pixelSize();
     // Below this a caption would no longer be legible; it is then cut after all.
     constexpr int smallest = 8;
@@ -54,8 +78,9 @@ void TPanel::paintEvent(QPaintEvent *event)
         QLabel::paintEvent(event);
     } else {
         QPainter painter(this);
+        drawFrame(&painter);
         painter.setFont(caption);
-        style()->drawItemText(&painter, contentsRect(),
+        style()->drawItemText(&painter, captionRect(),
             QStyle::visualAlignment(layoutDirection(), alignment()), palette(), isEnabled(), text(),
             foregroundRole());
     }

@@ -1,6 +1,7 @@
 // TPanel: a caption or picture holder drawn the way classic desktop panels were: an optional sunken
 // single border, an outer bevel, a gap of BorderWidth pixels in the panel's colour, an inner bevel.
-// The main window's banner, control strip and clock panels and the about dialog's panels use it.
+// The main window's banner, control strip, clock panels and status bar panels (with a frame of
+// their own instead of bevels) and the about dialog's panels use it.
 // TBevel: a lowered separator line along one edge of its rectangle.
 #pragma once
 
@@ -25,6 +26,8 @@ public:
     void setFitText(bool fit);
     // The font the caption is drawn in.
     QFont captionFont() const;
+    // Where the caption goes: inside the frame and the bevels, and the indent on its aligned side.
+    QRect captionRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

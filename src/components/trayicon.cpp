@@ -5,6 +5,7 @@
 #include "guard.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -35,14 +36,17 @@ public:
     {
         m_tray.setIcon(record.icon);
         m_tray.setToolTip(record.toolTip);
-        // Without a notification area Qt keeps a shown icon pending and puts it up when one appears.
-        if (message == Message::Add)
+        if (message == Message::Add && showable())
             m_tray.show();
         else if (message == Message::Delete)
             m_tray.hide();
     }
 
 private:
+    // On X11 Qt keeps an icon shown without a notification area pending and puts it up when an
+    // area appears. Elsewhere (Wayland) it would only warn, and never use an area that came later.
+    bool showable() const { return available() || QGuiApplication::platformName() == QLatin1String("xcb"); }
+
     void report(Event event)
     {
         if (onEvent)

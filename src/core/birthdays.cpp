@@ -1,6 +1,7 @@
 // The birthday file, the entry text and the reminder check (see birthdays.h).
 #include "birthdays.h"
 
+#include "clock.h"
 #include "convert.h"
 #include "cp936.h"
 #include "errors.h"
@@ -17,6 +18,8 @@
 
 #include <array>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace qc {
 
@@ -311,6 +314,8 @@ QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, 
     QStringList texts;
     if (remindDays <= 0 || entries.isEmpty())
         return texts;
+    // Nearest first: today's birthdays, then tomorrow's and so on, each day's in list order.
+    std::vector<std::pair<int, QString>> due;
     const int year = today.year();
     const int todayNumber = dayOfYear(year, today.month(), today.day());
     for (const QByteArray &entry : entries) {
@@ -323,9 +328,18 @@ QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, 
         if (ahead < 0) // already past this year: its next birthday is in the new year
             ahead = daysInYear(year) - todayNumber + dayOfYear(year + 1, *month, *day);
         if (ahead < remindDays)
-            texts.append(reminderText(*month, *day, parts.name));
+            due.emplace_back(ahead, reminderText(*month, *day, parts.name));
     }
+    std::stable_sort(due.begin(), due.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    texts.reserve(qsizetype(due.size()));
+    for (auto &[ahead, text] : due)
+        texts.append(std::move(text));
     return texts;
+}
+
+bool ReminderDays::todayDue() const
+{
+    return !m_days.isEmpty() && !m_days.contains(today());
 }
 
 } // namespace qc

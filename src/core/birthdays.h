@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -99,9 +100,24 @@ int dayOfYear(int year, int month, int day);
 // window shows it as it stands.
 QString reminderText(int month, int day, const QByteArray &name);
 
-// The reminder texts, in list order, for every entry whose next birthday (this year or, near the
-// year end, next year) is 0 to remindDays - 1 days from today. Entries with a month outside 1..12,
-// day 0 or parts that are no number are skipped.
+// The reminder texts for every entry whose next birthday (this year or, near the year end, next
+// year) is 0 to remindDays - 1 days from today: nearest first, and in list order within one day. Entries with
+// a month outside 1..12, day 0 or parts that are no number are skipped.
 QStringList dueBirthdayReminders(QDate today, const QList<QByteArray> &entries, int remindDays);
+
+// The days the reminder check has run on while the program runs. It runs at start-up, and then
+// once for every other day the program's clock comes to: after midnight, after the machine slept
+// through it, after the clock was set forward or back. No day gets a second check.
+class ReminderDays
+{
+public:
+    void add(QDate day) { m_days.insert(day); }
+    bool contains(QDate day) const { return m_days.contains(day); }
+    // True when today, by the program's clock, has yet to get its check; never before a first check.
+    bool todayDue() const;
+
+private:
+    QSet<QDate> m_days;
+};
 
 } // namespace qc

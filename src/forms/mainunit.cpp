@@ -14,12 +14,14 @@
 #include "messages.h"
 #include "usetup.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QWindow>
@@ -42,6 +44,17 @@ QString timeFormatWithoutZone(const QString &format)
         result.append(c);
     }
     return result.trimmed();
+}
+
+// The top-level widget a window belongs to.
+QWidget *widgetOf(const QWindow *window)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *widget : windows) {
+        if (widget->windowHandle() == window)
+            return widget;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -143,11 +156,16 @@ void Tmainform::setUpStatusBar()
     constexpr std::array<int, 3> widths { 100, 150, 50 };
     int left = 0;
     for (int i = 0; i < int(widths.size()); ++i) {
-        auto *panel = new QLabel(m_ui->SBAR);
+        auto *panel = new TPanel(m_ui->SBAR);
         panel->setObjectName(QStringLiteral("SBARPanel%1").arg(i));
-        panel->setTextFormat(Qt::PlainText);
+        panel->setBevels(TPanel::bvNone, TPanel::bvNone);
+        panel->setAutoFillBackground(false);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setIndent(2);
+        panel->setIndent(1);
+        // Notes of a thousand bytes and more ("1234 Bytes" up to "1048576 Bytes") are wider than
+        // the note size panel in the window's face: they are drawn a few pixel sizes smaller, one
+        // pixel clear of the frame on either side.
+        panel->setFitText(true);
         panel->setGeometry(left, 2, widths[i] - 2, m_ui->SBAR->height() - 2);
         left += widths[i];
         m_statusPanels.append(panel);
@@ -335,7 +353,33 @@ void Tmainform::Timer1Timer()
         const QDateTime now = qc::now();
         m_ui->Edit1->setText(locale.toString(now.date(), m_dateFormat));
         m_ui->Edit2->setText(locale.toString(now.time(), m_timeFormat));
+        // A new day brings its reminders. They come once this tick is done, so that the clock goes
+        // on ticking while they are open (a timer is not run again from inside its own tick).
+        if (!m_reminding && m_remindedDays.todayDue()) {
+            m_reminding = true;
+            QMetaObject::invokeMethod(
+                this, [this] { qc::guarded([this] { remindBirthdays(false); }); }, Qt::QueuedConnection);
+        }
     });
+}
+
+void Tmainform::remindBirthdays(bool atStartup)
+{
+    m_reminding = true;
+    const auto done = qScopeGuard([this] {
+        m_reminding = false;
+        StartupLoad = false;
+    });
+    m_remindedDays.add(qc::today());
+    if (!m_setupForm)
+        return;
+    if (atStartup) {
+        StartupLoad = true;
+        BitBtn6Click();
+    } else if (!m_setupForm->isVisible()) {
+        qc::guarded([&] { m_setupForm->LoadBirthdays(); });
+    }
+    m_setupForm->BitBtn4Click();
 }
 
 void Tmainform::iTaskClick(QObject *)
@@ -346,13 +390,21 @@ void Tmainform::iTaskClick(QObject *)
         else
             show();
         raise();
-        activateWindow();
-        // Open boxes and dialogs stay in front of the window they disable, each above its owner.
-        QList<QWindow *> owned;
-        for (QWindow *w = QGuiApplication::modalWindow(); w && w != windowHandle(); w = w->transientParent())
-            owned.prepend(w);
-        for (QWindow *w : std::as_const(owned))
-            w->raise();
+        // Open boxes and dialogs come back too, also from the minimised state, each in front of
+        // the window it disables; the topmost one takes the keyboard.
+        QList<QWidget *> owned;
+        for (QWindow *w = QGuiApplication::modalWindow(); w && w != windowHandle();
+             w = w->transientParent()) {
+            if (QWidget *widget = widgetOf(w))
+                owned.prepend(widget);
+        }
+        for (QWidget *widget : std::as_const(owned)) {
+            if (widget->isMinimized())
+                widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
+            widget->show();
+            widget->raise();
+        }
+        (owned.isEmpty() ? static_cast<QWidget *>(this) : owned.constLast())->activateWindow();
     });
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "components/panel.h"
+#include "core/birthdays.h"
 
 #include <QLabel>
 #include <QSpinBox>
@@ -54,6 +55,12 @@ public:
     bool StartupLoad = false;
 
     void setSetupForm(TSetupForm *form) { m_setupForm = form; }
+
+    // The reminder check of a day. At start-up the birthday list is loaded first, as "生日" loads
+    // it; on a new day it is loaded again unless the birthday dialog is open with the user's edits.
+    // Every birthday due is then announced, each box modal to the main window, shown or hidden.
+    // The first clock tick of every later day runs it once more, for that day (never twice for one).
+    void remindBirthdays(bool atStartup);
     void setAboutForm(TAboutForm *form) { m_aboutForm = form; }
 
     TCalendar *calendar() const;
@@ -92,11 +99,13 @@ private:
     void moveGridTo(int year, int month, int day);
 
     std::unique_ptr<Ui::Tmainform> m_ui;
-    QList<QLabel *> m_statusPanels;
+    QList<TPanel *> m_statusPanels;
     QTimer *m_timer = nullptr;
     TTrayIcon *m_itask = nullptr;
     TSetupForm *m_setupForm = nullptr;
     TAboutForm *m_aboutForm = nullptr;
+    qc::ReminderDays m_remindedDays;
+    bool m_reminding = false; // a reminder check runs, or is about to
     QString m_dateFormat;
     QString m_timeFormat;
     bool m_placed = false;

@@ -17,6 +17,8 @@ void prepareApplication(QApplication &app)
 {
     // The title stays ours: as the application display name Qt would append it to every caption.
     app.setApplicationName(QStringLiteral("quorvelcal"));
+    // The desktop entry's name: Wayland matches the windows to the entry (icon, launcher) by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QC_APP_ID));
     QApplication::setWindowIcon(programIcon());
     // The program ends when the main window closes, not when its last visible window does: the
     // main window may be hidden behind the notification-area icon while a dialog closes.
@@ -53,10 +55,7 @@ ProgramWindows::ProgramWindows()
 
 void ProgramWindows::loadAndRemind()
 {
-    mainform.StartupLoad = true;
-    guarded([&] { mainform.BitBtn6Click(); });
-    guarded([&] { setupForm.BitBtn4Click(); });
-    mainform.StartupLoad = false;
+    mainform.remindBirthdays(true);
 }
 
 } // namespace qc

@@ -5,6 +5,7 @@
 #include "core/monthlayout.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void geometry();
     void repaintsOnlyOldAndNewCell();
     void rendering();
+    void walkedAsTable();
 };
 
 void tst_Calendar::creation()
@@ -719,6 +721,35 @@ void tst_Calendar::rendering()
     // Silver cells get gray lines so the grid stays visible.
     cal.setColor(QColor(192, 192, 192));
     QCOMPARE(QColor(cal.grab().toImage().pixel(2 + 1 * 62 + 61, 2 + 3 * 20 + 5)), QColor(128, 128, 128));
+}
+
+// What a screen reader walks: six weeks of seven days under the weekday headers, the held day the
+// one selected cell. 14 February 2015 is the Saturday of the second week.
+void tst_Calendar::walkedAsTable()
+{
+    qctest::fixToday(QDate(2015, 2, 14));
+    TCalendar cal;
+    QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(&cal);
+    QAccessibleTableInterface *table = grid ? grid->tableInterface() : nullptr;
+    QVERIFY(table);
+    QCOMPARE(table->rowCount(), 6);
+    QCOMPARE(table->columnCount(), 7);
+    QVERIFY(!table->cellAt(6, 0) && !table->cellAt(0, 7) && !table->cellAt(-1, 0));
+    QAccessibleInterface *held = table->cellAt(1, 6);
+    QCOMPARE(held->text(QAccessible::Name), QStringLiteral("14"));
+    QCOMPARE(table->selectedCells(), QList<QAccessibleInterface *> { held });
+    QAccessibleTableCellInterface *cell = held->tableCellInterface();
+    QVERIFY(cell && cell->isSelected() && cell->table() == grid);
+    QCOMPARE(QPoint(cell->columnIndex(), cell->rowIndex()), QPoint(6, 1));
+    QCOMPARE(cell->columnHeaderCells(), QList<QAccessibleInterface *> { grid->child(6) });
+    QCOMPARE(table->columnDescription(6), grid->child(6)->text(QAccessible::Name));
+    QVERIFY(!grid->child(6)->tableCellInterface()); // a header is no cell of a week
+
+    cal.setDay(28); // the last cell of the fourth week, and the only one selected
+    QCOMPARE(table->selectedCells(), QList<QAccessibleInterface *> { table->cellAt(3, 6) });
+    QVERIFY(!held->tableCellInterface()->isSelected());
+    QCOMPARE(table->cellAt(4, 0)->text(QAccessible::Name), QString()); // no 29th in February 2015
+    QVERIFY(!table->cellAt(4, 0)->tableCellInterface()->isSelected());
 }
 
 QTEST_MAIN(tst_Calendar)

@@ -334,10 +334,13 @@ void TestBirthdays::reminders_data()
     QTest::newRow("same date in list order")
         << march7 << 1 << QList<QByteArray> { "03-07  z", "03-07  a" }
         << QStringList { u"生日提醒：3月7日是z的生日"_s, u"生日提醒：3月7日是a的生日"_s };
-    QTest::newRow("across the year end")
-        << QDate(2023, 12, 30) << 5 << QList<QByteArray> { "01-02  n", "01-03  o", "12-29  p", "12-31  q" }
-        << QStringList { u"生日提醒：1月2日是n的生日"_s, u"生日提醒：1月3日是o的生日"_s,
-               u"生日提醒：12月31日是q的生日"_s };
+    QTest::newRow("across the year end, nearest first")
+        << QDate(2023, 12, 30) << 5
+        << QList<QByteArray> { "01-01  m", "01-02  n", "01-03  o", "12-29  p", "12-30  r", "12-31  q",
+               "12-30  s" }
+        << QStringList { u"生日提醒：12月30日是r的生日"_s, u"生日提醒：12月30日是s的生日"_s,
+               u"生日提醒：12月31日是q的生日"_s, u"生日提醒：1月1日是m的生日"_s,
+               u"生日提醒：1月2日是n的生日"_s, u"生日提醒：1月3日是o的生日"_s };
     QTest::newRow("29 February where 1 March is")
         << QDate(2023, 3, 1) << 1 << QList<QByteArray> { "02-29  leap" }
         << QStringList { u"生日提醒：2月29日是leap的生日"_s };

@@ -3,7 +3,8 @@ area (trayer), a private session bus with the accessibility bus, real clicks and
 fixed date (libfaketime) and a stand-in xdg-open first on PATH that records what it was asked to open.
 
 Fixtures: `desktop` (one per session), `start` (starts the program, stopped after the test), `shot`
-(saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer). The program under
+(saves a screenshot), `sni_host` (a StatusNotifierItem host instead of trayer), `window_manager`
+(openbox for one test: frames with a minimise button), `wayland` (a headless Wayland compositor). The program under
 test is $QC_EXE (default build-test/quorvelcal)."""
 
 import os
@@ -123,7 +124,7 @@ def desktop():
 class App:
     """One run of the program from a scratch directory of its own (it keeps its files beside it)."""
 
-    def __init__(self, desktop, date, lang, birthdays, nobody, env):
+    def __init__(self, desktop, date, lang, birthdays, nobody, env, args):
         self.desktop = desktop
         # Not under pytest's private temporary directory: the unprivileged user must reach it.
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-"))
@@ -144,7 +145,7 @@ class App:
                            PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME="@" + date,
                            FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
         # The fake clock is preloaded after the change of user: it keeps a semaphore of its own.
-        command = ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal")]
+        command = ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal"), *args]
         self.sudo = False
         if nobody:
             prefix = as_nobody()
@@ -197,15 +198,95 @@ class App:
 @pytest.fixture
 def start(desktop):
     """start(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=(remind days, [(month, day,
-    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...})."""
+    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...},
+    args=[...] for a command line)."""
     apps = []
 
-    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None):
-        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}))
+    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None, args=()):
+        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}, args))
         return apps[-1]
     yield run
     for app in apps:
         app.stop()
+
+
+@pytest.fixture
+def window_manager(desktop, tmp_path):
+    """openbox manages the display during the test: every window gets a frame with a minimise button."""
+    ready = tmp_path / "openbox-ready"
+    wm = subprocess.Popen(["openbox", "--sm-disable", "--startup", f"touch {ready}"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(ready.exists, what="openbox")
+    yield wm
+    wm.terminate()
+    wm.wait(5)
+
+
+class Wayland:
+    """A headless sway (it refuses to run as root: there it runs as nobody). The program stays the user
+    running the tests and reaches it by the socket's path, so the accessibility bus works as on X11; there is no keyboard."""
+
+    def __init__(self):
+        # Not under pytest's private temporary directory: nobody must reach it.
+        runtime = Path(tempfile.mkdtemp(prefix="qc-sway-"))
+        self.scratch = [runtime]
+        (runtime / "sway.conf").write_text("output HEADLESS-1 resolution 1024x768\n")
+        # sway refuses only root; an ordinary user runs it as itself.
+        self.user = NOBODY if os.geteuid() == 0 else []
+        if self.user:
+            shutil.chown(runtime, 65534, 65534)
+        runtime.chmod(0o700)
+        env = {key: value for key, value in os.environ.items() if key != "DISPLAY"}
+        env.update(HOME=str(runtime), XDG_RUNTIME_DIR=str(runtime), WLR_BACKENDS="headless",
+                   WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
+        self.log = open(runtime / "sway.log", "w")
+        self.proc = subprocess.Popen(self.user + ["sway", "-c", str(runtime / "sway.conf")], env=env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+        self.display = str(wait_for(lambda: next(runtime.glob("wayland-[0-9]"), None), what="sway"))
+        self.socket = str(wait_for(lambda: next(runtime.glob("sway-ipc.*.sock"), None), what="sway's socket"))
+        self.runtime = Path(tempfile.mkdtemp(prefix="qc-runtime-"))
+        self.scratch.append(self.runtime)
+
+    def env(self):
+        """What the program needs to be a Wayland client of this compositor."""
+        return {"WAYLAND_DISPLAY": self.display, "XDG_RUNTIME_DIR": str(self.runtime), "DISPLAY": "",
+                "XDG_SESSION_TYPE": "wayland"}
+
+    def windows(self, pid):
+        """(app id, title) of every window the process has on the screen."""
+        import json
+        tree = json.loads(subprocess.run(["swaymsg", "-s", self.socket, "-t", "get_tree"], capture_output=True,
+                                         text=True, check=True).stdout)
+        found, nodes = [], [tree]
+        while nodes:
+            node = nodes.pop()
+            if node.get("pid") == pid and node.get("visible"):
+                found.append((node.get("app_id"), node.get("name")))
+            nodes += node.get("nodes", []) + node.get("floating_nodes", [])
+        return sorted(found)
+
+    def shot(self, name):
+        """Saves the compositor's screen as <name>.png in $QC_E2E_SHOTS, if set."""
+        if folder := os.environ.get("QC_E2E_SHOTS"):
+            with open(Path(folder) / f"{name}.png", "wb") as picture:
+                subprocess.run(self.user + ["env", f"WAYLAND_DISPLAY={self.display}",
+                                         f"XDG_RUNTIME_DIR={Path(self.display).parent}", "grim", "-"],
+                               stdout=picture, check=True)
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait(5)
+        self.log.close()
+        for folder in self.scratch:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+@pytest.fixture
+def wayland(desktop):
+    """wayland.env() for start(env=...), wayland.windows(pid), wayland.shot(name)."""
+    w = Wayland()
+    yield w
+    w.close()
 
 
 @pytest.fixture

@@ -1,5 +1,6 @@
-"""Whole roads a user takes through the running program: start-up reminders, the notification-area
-icon while windows come and go, and a day's note handed to the editor."""
+"""Whole roads a user takes through the running program: start-up reminders, a new day's reminders
+while it runs, the notification-area icon while windows come and go (minimised ones too), and a
+day's note handed to the editor."""
 
 import os
 import signal
@@ -7,7 +8,7 @@ import time
 
 import pytest
 
-from conftest import click_accessible, find_accessible, wait_for
+from conftest import click_accessible, find_accessible, wait_for, xdotool
 
 MAIN = r"^Quorvel Calendar V1\.0$"
 BOX = r"^Quorvel[^ ]+ V1\.0$"  # the application title: reminders and error boxes
@@ -16,6 +17,14 @@ QUESTION = r"^Quorvel[^ ]+$"
 
 def press(app, name):
     click_accessible(app.desktop, find_accessible(app.accessible(), "push button", name)[0])
+
+
+def reminder(app, after=None, timeout=10.0):
+    """The text of the one reminder on the screen, once it is not the one that was there before."""
+    def one():
+        texts = [n.name for n in find_accessible(app.accessible(), "label") if n.name.startswith("生日提醒")]
+        return len(texts) == 1 and texts[0] != after and texts[0]
+    return wait_for(one, timeout, "a reminder")
 
 
 @pytest.mark.parametrize("tray", ["xembed", "sni"])
@@ -124,3 +133,60 @@ def test_note_in_a_directory_the_user_cannot_write(start, desktop):
     assert not (app.dir / "261228.QVN").exists() and app.xdg_calls() == []
     desktop.key("Return")
     app.gone(BOX)
+
+
+def test_year_end_reminders_come_nearest_first(start, desktop):
+    app = start(date="2026-12-30 10:00:00",
+                birthdays=(5, [(1, 1, "甲"), (1, 3, "乙"), (12, 30, "丙"), (12, 31, "丁"), (12, 30, "戊")]))
+    seen = [reminder(app)]
+    for _ in range(4):
+        desktop.key("Return")
+        seen.append(reminder(app, seen[-1]))
+    desktop.key("Return")
+    app.gone(BOX)
+    assert seen == ["生日提醒：12月30日是丙的生日", "生日提醒：12月30日是戊的生日", "生日提醒：12月31日是丁的生日",
+                    "生日提醒：1月1日是甲的生日", "生日提醒：1月3日是乙的生日"]
+    app.window(MAIN)
+
+
+def test_a_new_day_while_hidden_brings_its_reminder_once(start, desktop):
+    app = start(date="2026-12-28 23:59:50", birthdays=(1, [(12, 29, "李四")]))
+    app.window(MAIN)
+    assert not desktop.windows(BOX)  # the 29th is not today yet
+    press(app, "隐藏")
+    app.gone(MAIN)
+
+    assert reminder(app, timeout=20) == "生日提醒：12月29日是李四的生日"  # after midnight
+    assert not desktop.windows(MAIN)
+    desktop.click_tray()
+    app.window(MAIN)
+    press(app, "退出")  # modal to the main window: no question
+    time.sleep(0.5)
+    assert not desktop.windows(QUESTION)
+    desktop.key("Return")
+    app.gone(BOX)
+    time.sleep(3)  # three more ticks of the same day
+    assert not desktop.windows(BOX) and app.proc.poll() is None
+
+
+def test_the_icon_brings_back_a_minimised_reminder(start, desktop, window_manager):
+    app = start(birthdays=(1, [(12, 28, "张三")]))
+    box = app.window(BOX)
+    xdotool("windowminimize", box)
+    app.gone(BOX)
+
+    desktop.click_tray()
+    app.window(MAIN)
+    assert desktop.windows(BOX) == [box]  # restored, in front, and it takes the keys
+    wait_for(lambda: xdotool("getactivewindow") == [box], what="the reminder to be active")
+    desktop.key("Return")
+    app.gone(BOX)
+    assert desktop.windows(MAIN) and app.proc.poll() is None
+
+
+def test_qt_options_on_the_command_line_change_nothing(start, desktop):
+    app = start(args=["-reverse", "-platform", "offscreen", "-style", "windows"])
+    app.window(MAIN)  # on the display: "-platform offscreen" was not taken
+    buttons = {n.name: n for n in find_accessible(app.accessible(), "push button")}
+    left = {name: buttons[name].queryComponent().getExtents(0).x for name in ("生日", "关于")}
+    assert left["生日"] < left["关于"]  # laid out left to right: "-reverse" was not taken

@@ -57,6 +57,20 @@ def test_texts_are_whole_and_read_aloud(start, desktop, lang):
     assert held[0].getState().contains(pyatspi.STATE_FOCUSED) and grid.description == "2026-12-28"
     assert len([cell for cell in grid if cell.getRole() == pyatspi.ROLE_TABLE_COLUMN_HEADER]) == 7
 
+    # Walked by row and column: December 2026 starts on a Tuesday, so the 28th is the Monday of the
+    # fifth week, under the header of the second column.
+    table = grid.queryTable()
+    assert (table.nRows, table.nColumns) == (6, 7)
+    assert [table.getAccessibleAt(0, c).name for c in range(7)] == ["", "", "1", "2", "3", "4", "5"]
+    assert table.getAccessibleAt(4, 1).name == "28" and table.isSelected(4, 1)
+    assert [table.isSelected(r, c) for r in range(6) for c in range(7)].count(True) == 1
+    monday = table.getColumnHeader(1)
+    assert monday.getRole() == pyatspi.ROLE_TABLE_COLUMN_HEADER and monday.name
+    assert monday.name == table.getColumnDescription(1) == grid.getChildAtIndex(1).name
+    index = table.getIndexAt(4, 1)
+    assert (table.getRowAtIndex(index), table.getColumnAtIndex(index)) == (4, 1)
+    assert grid.getChildAtIndex(index).name == "28"
+
     labels = find_accessible(root, "label")
     status = wait_for(lambda: [n for n in labels if n.name in ("Date :2026-12-28", "999 Bytes")], what="status")
     clock = [n for n in labels if extents(n)[2:] == (89, 25)]
@@ -75,3 +89,21 @@ def test_texts_are_whole_and_read_aloud(start, desktop, lang):
     for i in range(3):
         cx, cy, cw, ch = field.queryText().getCharacterExtents(i, pyatspi.DESKTOP_COORDS)
         assert x <= cx and cx + cw <= x + w, f"digit {i} of 255 is cut: {(cx, cw)} in {(x, w)}"
+
+
+def test_every_note_size_shows_whole(start, desktop, shot):
+    app = start()  # 28 December 2026: the 26th, 27th and 28th lie in one week
+    sizes = {26: 999, 27: 1234, 28: 1048576}
+    for day, size in sizes.items():
+        (app.dir / f"2612{day}.QVN").write_bytes(b"x" * size)
+    app.window(MAIN)
+    root = app.accessible()
+    [grid] = find_accessible(root, "table", "月历")
+    for day, size in sizes.items():
+        click_accessible(desktop, find_accessible(grid, "table cell", str(day))[0])
+        text = f"{size} Bytes"
+        [panel] = wait_for(lambda: find_accessible(root, "label", text), what=text)
+        x, y, w, h = extents(panel)
+        assert w == 48  # the note size panel, inside its 50 pixels
+        uncut(screen(), panel, 1)
+    shot("note-sizes")

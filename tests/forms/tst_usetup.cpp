@@ -511,8 +511,8 @@ void TestSetupForm::remindUsesListAndHeldDays()
         shown.append(message.text);
     }
     QCOMPARE(shown,
-        (QStringList { u"生日提醒：1月1日是张三的生日"_s, u"生日提醒：12月30日是a的生日"_s,
-            u"生日提醒：12月30日是b的生日"_s, u"生日提醒：12月31日是unsaved的生日"_s }));
+        (QStringList { u"生日提醒：12月30日是a的生日"_s, u"生日提醒：12月30日是b的生日"_s,
+            u"生日提醒：12月31日是unsaved的生日"_s, u"生日提醒：1月1日是张三的生日"_s }));
     QVERIFY(m_form->isVisible());
 }
 
