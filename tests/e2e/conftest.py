@@ -80,7 +80,7 @@ class Desktop:
         self.procs.append(subprocess.Popen(
             ["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "32",
              "--SetDockType", "true", "--transparent", "false", "--tint", "0xc0c0c0"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-        self.tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--class", "trayer"), what="trayer")[0]
+        self.tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--class", "trayer"), 30, "trayer")[0]
 
     def close(self):
         for proc in reversed(self.procs):
