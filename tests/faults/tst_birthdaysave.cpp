@@ -223,13 +223,14 @@ void TestBirthdaySave::unreadableFileIsNeverReplaced_data()
     QTest::addColumn<QStringList>("errors"); // %1 the file, %2 its folder
     const QString unread = QStringLiteral(
         "生日文件“%1”没有读入，保存会丢掉其中的生日，所以没有保存。请排除问题后在主窗口按“生日”重新读入.");
-    const QStringList denied { QStringLiteral("File access denied."), unread };
+    const QStringList denied { QStringLiteral("生日文件“%1”无法读入：File access denied."), unread };
     QTest::newRow("folder") << InPlace::Folder << denied;
     QTest::newRow("named pipe") << InPlace::Pipe << denied;
     QTest::newRow("socket") << InPlace::Socket << denied;
     QTest::newRow("link to /dev/zero") << InPlace::Device << denied;
     QTest::newRow("read error") << InPlace::ReadError
-                                << QStringList { QStringLiteral("I/O error 30."), unread };
+                                << QStringList { QStringLiteral("生日文件“%1”无法读入：I/O error 30."),
+                                       unread };
     QTest::newRow("over 64 MiB") << InPlace::Huge
                                  << QStringList { QStringLiteral(
                                                       "生日文件“%1”超过 64 MB，不是生日列表，没有读入."),
