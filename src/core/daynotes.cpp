@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace qc {
 
 namespace {
@@ -31,6 +33,14 @@ void startDetached(const EditorCommand &command)
     // Where the desktop has no editor for the note, the opener says so by its exit status.
     startWatchedEditor(command);
 #endif
+}
+
+// "YYMMDD.QVN": stale temporaries of other notes are removed while one is created, since an
+// existing note is never written again.
+bool isNoteFileName(QByteArrayView name)
+{
+    return name.size() == 10 && name.endsWith(".QVN")
+        && std::all_of(name.begin(), name.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 NoteLauncher &launcher()
@@ -98,7 +108,7 @@ void openNote(int year, int month, int day)
                 QStringLiteral("日志“%1”是一个链接，它指向的“%2”不存在，所以没有打开")
                     .arg(shownPath, QDir::toNativeSeparators(link->target)));
         try {
-            writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting);
+            writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting, isNoteFileName);
         } catch (const EInOutError &error) {
             throw EInOutError(
                 error.errorCode(), QStringLiteral("无法创建日志“%1”：%2").arg(shownPath, error.message()));

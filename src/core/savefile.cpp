@@ -223,7 +223,8 @@ QList<QByteArray> temporaryNamesIn(int directory)
     return names;
 }
 
-void removeStaleTemporaries(int directory, const QByteArray &directoryPath, const QByteArray &target)
+void removeStaleTemporaries(
+    int directory, const QByteArray &directoryPath, const QByteArray &target, SiblingFilter alsoClean)
 {
     static std::mutex guard;
     static QHash<QByteArray, QList<QByteArray>> pending; // folder → names still to look at
@@ -234,9 +235,10 @@ void removeStaleTemporaries(int directory, const QByteArray &directoryPath, cons
     QList<QByteArray> &names = *found;
     for (qsizetype i = 0; i < names.size();) {
         const QByteArray &name = names.at(i);
+        const QByteArrayView of = temporaryTarget(name);
         // Not yet stale ones are looked at again by the next save.
-        if (temporaryTarget(name) == target
-            && removeIfStale(directory, name.constData(), target.constData()) != Stale::NotYet)
+        if ((of == target || (alsoClean && alsoClean(of)))
+            && removeIfStale(directory, name.constData(), of.toByteArray().constData()) != Stale::NotYet)
             names.removeAt(i);
         else
             ++i;
@@ -549,8 +551,9 @@ bool placeNamed(const Target &target, const QByteArray &contents, WhenPresent wh
     // A hard link never replaces: whatever appeared at the path meanwhile stays as it is. A kill
     // before the temporary's name is dropped leaves it as a second name of the note, which a later
     // clean-up removes.
-    const bool linked = ::linkat(directory, name.constData(), directory, target.name.constData(), 0) == 0;
-    int error = linked ? 0 : errno;
+    const bool linked = !hooks().noHardLinks
+        && ::linkat(directory, name.constData(), directory, target.name.constData(), 0) == 0;
+    int error = linked ? 0 : hooks().noHardLinks ? EPERM : errno;
     if (error == EPERM || error == EOPNOTSUPP || error == EMLINK || error == ENOSYS) {
 #ifdef RENAME_NOREPLACE
         // No hard links here: a rename that refuses to replace puts the whole file in place too.
@@ -579,7 +582,8 @@ bool placeNamed(const Target &target, const QByteArray &contents, WhenPresent wh
 
 } // namespace
 
-bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent)
+bool writeWholeFile(
+    const QString &path, const QByteArray &contents, WhenPresent whenPresent, SiblingFilter alsoClean)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     // A link keeps pointing where it did: its target gets the new contents, or is created when it
@@ -602,7 +606,7 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
     if (directory.fd < 0)
         throwForCreating(errno, target.directory);
     target.directoryFd = directory.fd;
-    removeStaleTemporaries(directory.fd, target.directoryPath, target.name);
+    removeStaleTemporaries(directory.fd, target.directoryPath, target.name, alsoClean);
 
     if (whenPresent == WhenPresent::Replace) {
         struct stat existing
@@ -625,7 +629,7 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
 
 #else
 
-bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent)
+bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent, SiblingFilter)
 {
     if (QFileInfo(path).isDir())
         throw EInOutError(IoError::AccessDenied);

@@ -39,10 +39,13 @@ private:
 // Where the system has unnamed files the temporary has no name until it is complete and locked;
 // elsewhere it is named after the target, "<name>.qcsave-" and six letters, and locked at once. A
 // temporary that a killed program left behind is removed by a later write of the same target in
-// the same folder: the folder is read once per run for them. Only a regular file of the user the
-// program runs as, not locked, not written for ten seconds and with no other name (or only the
-// target's own) is ever removed; where files can't be locked, nothing is.
-bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent);
+// the same folder, or of a sibling that alsoClean accepts by its file name: the folder is read
+// once per run for them. Only a regular file of the user the program runs as, not locked, not
+// written for ten seconds and with no other name (or only its target's own) is ever removed;
+// where files can't be locked, nothing is.
+using SiblingFilter = bool (*)(QByteArrayView fileName);
+bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent,
+    SiblingFilter alsoClean = nullptr);
 
 // True for the name of a temporary of writeWholeFile for the file called targetName.
 bool isTemporaryNameFor(const QString &fileName, const QString &targetName);
@@ -63,6 +66,7 @@ struct SaveHooks
     std::function<int(int fd)> fsync; // in place of the system's fsync
     std::function<void(SaveStep step, int fd, const QByteArray &temporaryPath)> step;
     bool namedTemporariesOnly = false; // as on a file system without unnamed files
+    bool noHardLinks = false; // as on a file system without hard links
 };
 void setSaveHooksForTesting(SaveHooks hooks);
 

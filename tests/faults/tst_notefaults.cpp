@@ -110,7 +110,7 @@ private Q_SLOTS:
     void notAFileInTheNotesPlace_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : { "folder", "named pipe", "link to /dev/zero" })
+        for (const char *kind : { "folder", "named pipe", "link to /dev/zero", "link to nothing" })
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
     void notAFileInTheNotesPlace()
@@ -124,18 +124,68 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(path));
         else if (kind == QLatin1String("named pipe"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
-        else
+        else if (kind == QLatin1String("link to /dev/zero"))
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else // a drive or a sync folder not connected
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("sync/230615.QVN")), path));
 
         QCOMPARE(qc::noteSize(2023, 6, 15), 0); // returns at once: nothing waits on the pipe
         int code = 0;
+        QString message;
         try {
             qc::openNote(2023, 6, 15);
         } catch (const qc::EInOutError &error) {
             code = error.errorCode();
+            message = error.message();
         }
         QCOMPARE(code, qc::IoError::AccessDenied);
         QCOMPARE(m_started, 0);
+        if (kind == QLatin1String("link to nothing")) {
+            QCOMPARE(message,
+                QStringLiteral("日志“%1”是一个链接，它指向的“%2”不存在，所以没有打开")
+                    .arg(path, dir.filePath(QStringLiteral("sync/230615.QVN"))));
+            QVERIFY(QFileInfo(path).isSymLink());
+            QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("sync"))));
+        }
+    }
+
+    // A program killed between giving a note its name and dropping its temporary's leaves the
+    // temporary as a second name of the note. The next note created removes it and other notes'
+    // stale temporaries, and never a note, nor a look-alike that is somebody else's.
+    void temporariesBesideNotes()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        QVERIFY(dir.isValid() && elsewhere.isValid());
+        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        const QString note = qc::notePath(dir.path(), 2023, 6, 15);
+        const QString theirs = elsewhere.filePath(QStringLiteral("theirs"));
+        QVERIFY(qctest::writeFile(note, qc::noteHeader(2023, 6, 15) + "written since"));
+        QVERIFY(qctest::writeFile(theirs, "theirs"));
+        QVERIFY(qctest::writeFile(dir.filePath(QStringLiteral("230616.QVN.qcsave-XyzUvw")), "[At]"));
+        QVERIFY(QFile::link(note, note + QStringLiteral(".qcsave-AbcDef")));
+        QCOMPARE(::link(QFile::encodeName(note).constData(),
+                     QFile::encodeName(note + QStringLiteral(".qcsave-KlmNop")).constData()),
+            0);
+        QCOMPARE(::link(QFile::encodeName(theirs).constData(),
+                     QFile::encodeName(dir.filePath(QStringLiteral("230617.QVN.qcsave-QrsTuv"))).constData()),
+            0);
+        const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-60);
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly)
+                && file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        }
+
+        qc::openNote(2023, 6, 18);
+
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList({ QStringLiteral("230615.QVN"), QStringLiteral("230615.QVN.qcsave-AbcDef"),
+                QStringLiteral("230617.QVN.qcsave-QrsTuv"), QStringLiteral("230618.QVN") }));
+        QCOMPARE(qctest::readFile(note), qc::noteHeader(2023, 6, 15) + "written since");
+        QCOMPARE(qctest::readFile(theirs), QByteArray("theirs"));
+        QCOMPARE(qctest::readFile(qc::notePath(dir.path(), 2023, 6, 18)), qc::noteHeader(2023, 6, 18));
     }
 
     // Another program creates the same notes at the same time, each only where none exists yet:
