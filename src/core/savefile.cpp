@@ -492,7 +492,10 @@ std::optional<bool> placeUnnamed(
         syncDirectory(target.directoryFd);
         return true;
     }
-    // Named (still locked) before its first byte, so it is renamed over the target when complete.
+    // Complete before it has a name, which it needs only to be renamed over the target: a crash
+    // while writing leaves nothing behind.
+    if (!writeAndSync(file.fd, contents))
+        throw ioErrorFromErrno(errno);
     QByteArray name;
     for (int attempt = 0; attempt < 100 && name.isEmpty(); ++attempt) {
         name = randomTemporaryName(target.name);
@@ -504,18 +507,10 @@ std::optional<bool> placeUnnamed(
     }
     if (name.isEmpty())
         return std::nullopt;
-    const auto drop = [&] {
-        file.reset();
-        ::unlinkat(target.directoryFd, name.constData(), 0);
-    };
-    if (!writeAndSync(file.fd, contents)) {
-        const int systemError = errno;
-        drop();
-        throw ioErrorFromErrno(systemError);
-    }
     if (::renameat(target.directoryFd, name.constData(), target.directoryFd, target.name.constData()) != 0) {
         const int systemError = errno;
-        drop();
+        file.reset();
+        ::unlinkat(target.directoryFd, name.constData(), 0);
         throwForPlacing(systemError);
     }
     file.reset();
