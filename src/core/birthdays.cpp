@@ -265,9 +265,9 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
     } catch (const EFolderNotWritable &error) {
         // Writing the file in place would leave it half-written when anything failed on the way.
         throw EInOutError(IoError::AccessDenied,
-            QStringLiteral("无法保存生日：文件夹“%1”不可写。新的生日文件要先在这个文件夹里写好，"
+            QStringLiteral("无法保存生日文件“%1”：文件夹“%2”不可写。新的生日文件要先在这个文件夹里写好，"
                            "再换下旧的，请让这个文件夹可写")
-                .arg(QDir::toNativeSeparators(error.folder())));
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(error.folder())));
     }
 }
 

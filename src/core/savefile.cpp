@@ -416,7 +416,7 @@ int nameUnnamed(int fd, const Target &target, const QByteArray &name)
 QByteArray namedTemporary(const Target &target, Descriptor &file)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = randomTemporaryName(target.name);
+        QByteArray name = randomTemporaryName(target.name);
         file.fd = ::openat(
             target.directoryFd, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (file.fd < 0) {

@@ -143,28 +143,6 @@ private Q_SLOTS:
             QStringList { QStringLiteral("f") });
     }
 
-    // A link to a file not there yet: created through the link when its folder is there, refused
-    // when it isn't. The link stays a link either way.
-    void linkToNothing()
-    {
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sync")));
-        const QString link = dir.filePath(QStringLiteral("f"));
-        QVERIFY(QFile::link(QStringLiteral("sync/new"), link));
-        QVERIFY(qc::writeWholeFile(link, "one", qc::WhenPresent::Replace));
-        QCOMPARE(QFileInfo(link).symLinkTarget(), dir.filePath(QStringLiteral("sync/new")));
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("sync/new"))), QByteArray("one"));
-
-        const QString away = dir.filePath(QStringLiteral("g"));
-        QVERIFY(QFile::link(QStringLiteral("unmounted/list"), away));
-        QVERIFY_THROWS_EXCEPTION(qc::EInOutError, qc::writeWholeFile(away, "two", qc::WhenPresent::Replace));
-        QVERIFY(QFileInfo(away).isSymLink());
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("unmounted"))));
-        // A new note is never made through a link.
-        QVERIFY(!qc::writeWholeFile(away, "three", qc::WhenPresent::KeepExisting));
-        QVERIFY(QFileInfo(away).isSymLink());
-    }
-
     void folderInTheWay()
     {
         QTemporaryDir dir;

@@ -326,7 +326,7 @@ void TestBirthdaySave::unreadableFileIsNeverReplaced_data()
     QTest::newRow("read-only folder, writable file")
         << InPlace::ReadOnlyFolder
         << QStringList { QStringLiteral("list not empty"),
-               QStringLiteral("无法保存生日：文件夹“%2”不可写。新的生日文件要先在这个文件夹里写好，"
+               QStringLiteral("无法保存生日文件“%1”：文件夹“%2”不可写。新的生日文件要先在这个文件夹里写好，"
                               "再换下旧的，请让这个文件夹可写.") };
     // The new file could not keep the owner: the other user would lose the list.
     QTest::newRow("another user's file in a shared folder")
