@@ -465,6 +465,7 @@ bool createExclusively(const Target &target, const QByteArray &contents)
         ::unlinkat(target.directoryFd, target.name.constData(), 0);
         throw;
     }
+    reachedStep(SaveStep::Ready, file.fd, target.directoryPath + '/' + target.name);
     if (!writeAndSync(file.fd, contents)) {
         const int systemError = errno;
         file.reset();

@@ -5,6 +5,7 @@
 #include "core/daynotes.h"
 #include "core/errors.h"
 #include "core/programdir.h"
+#include "core/savefile.h"
 #include "scratchfs.h"
 #include "testsupport.h"
 
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestNoteFaults : public QObject
 {
@@ -213,6 +215,32 @@ private Q_SLOTS:
             "%lld of %lld notes were the other program's", qlonglong(theirs.size()), qlonglong(all.size()));
     }
 
+    // Without hard links a note is put in place by a rename that won't replace: a kill at any
+    // moment leaves no note or its whole header, never an empty or short one.
+    void killedWhileCreatingWithoutHardLinks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (int round = 0; round < 12; ++round) {
+            QProcess creator;
+            creator.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--create-notes-without-links"), dir.path() });
+            QVERIFY(creator.waitForReadyRead()); // it has begun
+            QTest::qSleep(5 + round * 4);
+            creator.kill();
+            QVERIFY(creator.waitForFinished());
+        }
+        const QStringList notes = QDir(dir.path()).entryList({ QStringLiteral("*.QVN") }, QDir::Files);
+        QVERIFY(!notes.isEmpty());
+        for (const QString &name : notes) {
+            const QDate date
+                = QDate::fromString(QStringLiteral("20") + name.left(6), QStringLiteral("yyyyMMdd"));
+            QCOMPARE(
+                qctest::readFile(dir.filePath(name)), qc::noteHeader(date.year(), date.month(), date.day()));
+        }
+        qDebug("%lld notes whole after 12 kills", qlonglong(notes.size()));
+    }
+
     void programDirectoryThatCannotBeNamed_data()
     {
         QTest::addColumn<QString>("filePath");
@@ -246,8 +274,31 @@ int createNotes(const QString &directory)
     return 0;
 }
 
+// The killed program of killedWhileCreatingWithoutHardLinks, as on a file system without hard links.
+int createNotesWithoutLinks(const QString &directory)
+{
+    // Each note stands a moment before its first byte, where a kill is most likely to find it.
+    qc::setSaveHooksForTesting({ {},
+        [](qc::SaveStep step, int, const QByteArray &) {
+            if (step == qc::SaveStep::Ready)
+                ::usleep(2000);
+        },
+        true, true });
+    if (::write(STDOUT_FILENO, "\n", 1) != 1)
+        return 1;
+    for (QDate date(2020, 1, 1); date.year() < 2023; date = date.addDays(1)) {
+        const QString path = qc::notePath(directory, date.year(), date.month(), date.day());
+        if (!QFileInfo::exists(path)) // as a note is opened: one that exists is left alone
+            qc::writeWholeFile(
+                path, qc::noteHeader(date.year(), date.month(), date.day()), qc::WhenPresent::KeepExisting);
+    }
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], "--create-notes-without-links") == 0)
+        return createNotesWithoutLinks(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && qstrcmp(argv[1], "--create-notes") == 0)
         return createNotes(QString::fromLocal8Bit(argv[2]));
     // Before Qt starts any thread.
