@@ -10,7 +10,9 @@
 
 #include <cerrno>
 
-#include <sys/stat.h>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -89,6 +91,9 @@ private Q_SLOTS:
     }
     void fileSync()
     {
+#ifndef Q_OS_UNIX
+        QSKIP("the system's own save flushes on this system");
+#else
         QFETCH(int, systemError);
         QFETCH(QString, message);
         QTemporaryDir dir;
@@ -117,6 +122,7 @@ private Q_SLOTS:
                 QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
             QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));
         }
+#endif
     }
 
     // A link stays a link and its target gets the new contents, with the target's permissions.
