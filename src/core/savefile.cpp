@@ -342,9 +342,10 @@ void giveOwnerAndMode(int fd, const Target &target)
     if (::fstat(fd, &now) != 0)
         throw ioErrorFromErrno(errno);
     const struct stat *old = target.replaced ? &*target.replaced : nullptr;
-    const auto refuse = [&target] {
+    const auto refuse = [&target, old] {
         throw EInOutError(IoError::AccessDenied,
-            QStringLiteral("新的“%1”无法保持原来的所有者和权限，所以没有保存")
+            (old ? QStringLiteral("新的“%1”无法保持原来的所有者和权限，所以没有保存")
+                 : QStringLiteral("无法设置新文件“%1”的权限，所以没有保存"))
                 .arg(QDir::toNativeSeparators(target.path)));
     };
     bool chowned = false;
