@@ -1,13 +1,17 @@
 // Timing of the birthday list at 1,000, 10,000 and 100,000 entries: loading into the dialog and
 // showing it, adding one entry to the full list, saving, and the reminder check. Prints the median
 // of several runs and the growth from one size to the next (10x entries should cost about 10x).
+// Then a birthday save and a note creation beside a century of notes against an empty folder.
 #include "core/birthdays.h"
 #include "core/clock.h"
+#include "core/daynotes.h"
 #include "core/programdir.h"
+#include "core/savefile.h"
 #include "messages.h"
 #include "usetup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -48,10 +52,10 @@ QByteArray makeFile(int count)
     return data;
 }
 
-double medianMs(const std::function<void()> &prepare, const std::function<void()> &work)
+double medianMs(const std::function<void()> &prepare, const std::function<void()> &work, int runs = Runs)
 {
     std::vector<double> times;
-    for (int run = 0; run < Runs; ++run) {
+    for (int run = 0; run < runs; ++run) {
         prepare();
         QElapsedTimer timer;
         timer.start();
@@ -60,6 +64,66 @@ double medianMs(const std::function<void()> &prepare, const std::function<void()
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+double onceMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// A save of a short birthday list and the creation of one note, in an empty program folder and in
+// one holding a note for every day of a century (36,525). The first of each in a folder also
+// looks for temporaries a crash left there, once per run. The disk's flushes dominate and vary
+// with the disk, so the figures are also taken without them.
+void filesBesideNotes(bool flush)
+{
+    constexpr int FileRuns = 21;
+    constexpr int Notes = 36525;
+    QTemporaryDir empty;
+    QTemporaryDir full;
+    const QDate first(2000, 1, 1);
+    for (int i = 0; i < Notes; ++i) {
+        const QDate date = first.addDays(i);
+        QFile note(qc::notePath(full.path(), date.year(), date.month(), date.day()));
+        if (!note.open(QIODevice::WriteOnly)
+            || note.write(qc::noteHeader(date.year(), date.month(), date.day())) <= 0)
+            qFatal("cannot write the notes");
+    }
+    qc::setNoteLauncher([](const qc::EditorCommand &) {});
+    const QByteArray list = qc::serializeBirthdayFile(3, { qc::birthdayEntry(3, 7, "Zhang") });
+    const QDate day(2050, 6, 15);
+
+    qc::setSaveHooksForTesting(
+        { flush ? std::function<int(int)>() : [](int) { return 0; }, {}, false, false });
+    std::printf("\n%s\n%10s %14s %14s %14s %14s\n", flush ? "with fsync" : "without fsync", "notes",
+        "Qt listing ms", "first note ms", "save ms", "note ms");
+    double figures[2][3] = {};
+    for (int folder = 0; folder < 2; ++folder) {
+        const QString directory = folder == 0 ? empty.path() : full.path();
+        qc::setProgramFilePathForTesting(directory + QStringLiteral("/quorvelcal"));
+        const QString note = qc::notePath(directory, day.year(), day.month(), day.day());
+        const auto save = [&] { qc::saveBirthdayFile(qc::birthdayFilePath(), list); };
+        const auto create = [&] { qc::openNote(day.year(), day.month(), day.day()); };
+        const auto removeNote = [&] { QFile::remove(note); };
+        const double listing = medianMs([] {},
+            [&] {
+                QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            });
+        double *row = figures[folder];
+        removeNote();
+        row[0] = onceMs(create); // the first write in the folder this run reads it once
+        row[1] = medianMs([] {}, save, FileRuns);
+        row[2] = medianMs(removeNote, create, FileRuns);
+        std::printf(
+            "%10d %14.2f %14.2f %14.3f %14.3f\n", folder == 0 ? 0 : Notes, listing, row[0], row[1], row[2]);
+    }
+    std::printf("%10s %14s %14.2f %14.3f %14.3f\n", "more", "", figures[1][0] - figures[0][0],
+        figures[1][1] - figures[0][1], figures[1][2] - figures[0][2]);
+    qc::setNoteLauncher({});
+    qc::setSaveHooksForTesting({});
 }
 
 } // namespace
@@ -79,6 +143,11 @@ int main(int argc, char *argv[])
         return true;
     });
     const QString path = qc::birthdayFilePath();
+    if (argc > 1 && qstrcmp(argv[1], "--files") == 0) {
+        filesBesideNotes(true);
+        filesBesideNotes(false);
+        return 0;
+    }
 
     std::printf("%10s %14s %14s %14s %14s %10s\n", "entries", "load+show ms", "add one ms", "save ms",
         "check ms", "reminders");
@@ -139,6 +208,8 @@ int main(int argc, char *argv[])
         previous[2] = save;
         previous[3] = check;
     }
+    filesBesideNotes(true);
+    filesBesideNotes(false);
     qc::setMessageHook({});
     qc::setClockSource({});
     qc::setProgramFilePathForTesting(QString());

@@ -187,12 +187,38 @@ BirthdayFileContents parseBirthdayFile(const QByteArray &data)
     return contents;
 }
 
+namespace {
+
+// A link to a list on a drive or in a sync folder that is not there: its list is not empty, just
+// out of reach, and saving must neither break the link nor orphan the list.
+void refuseLinkToNowhere(const QString &path)
+{
+    const std::optional<DanglingLink> link = danglingLink(path);
+    if (link && !link->folderExists)
+        throw EInOutError(IoError::AccessDenied,
+            QStringLiteral(
+                "生日文件“%1”是一个链接，它指向的“%2”不存在（也许那个驱动器或同步文件夹还没有接上），"
+                "所以没有读入")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link->target)));
+}
+
+} // namespace
+
 BirthdayFileContents loadBirthdayFile(const QString &path)
 {
     // Opened for reading only, so a read-only file is loaded like any other.
-    const std::optional<QByteArray> data = readRegularFile(path, MaxBirthdayFileBytes);
-    if (!data)
+    std::optional<QByteArray> data;
+    try {
+        data = readRegularFile(path, MaxBirthdayFileBytes);
+    } catch (const EInOutError &error) {
+        throw EInOutError(error.errorCode(),
+            QStringLiteral("生日文件“%1”无法读入：%2").arg(QDir::toNativeSeparators(path), error.message()));
+    }
+    if (!data) {
+        // A link to a file not created yet in a folder that is there starts a new list.
+        refuseLinkToNowhere(path);
         return {};
+    }
     if (data->size() > MaxBirthdayFileBytes)
         throw EInOutError(IoError::AccessDenied,
             QStringLiteral("生日文件“%1”超过 64 MB，不是生日列表，没有读入")
@@ -233,6 +259,8 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
             throw EInOutError(IoError::AccessDenied);
     } else if (existing.exists()) {
         throw EInOutError(IoError::AccessDenied); // a folder, a pipe, a device: not ours to replace
+    } else {
+        refuseLinkToNowhere(path);
     }
 
     try {
@@ -240,9 +268,9 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
     } catch (const EFolderNotWritable &error) {
         // Writing the file in place would leave it half-written when anything failed on the way.
         throw EInOutError(IoError::AccessDenied,
-            QStringLiteral("无法保存生日：文件夹“%1”不可写。新的生日文件要先在这个文件夹里写好，"
+            QStringLiteral("无法保存生日文件“%1”：文件夹“%2”不可写。新的生日文件要先在这个文件夹里写好，"
                            "再换下旧的，请让这个文件夹可写")
-                .arg(QDir::toNativeSeparators(error.folder())));
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(error.folder())));
     }
 }
 

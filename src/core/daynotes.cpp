@@ -15,6 +15,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
+
 namespace qc {
 
 namespace {
@@ -31,6 +33,14 @@ void startDetached(const EditorCommand &command)
     // Where the desktop has no editor for the note, the opener says so by its exit status.
     startWatchedEditor(command);
 #endif
+}
+
+// "YYMMDD.QVN": stale temporaries of other notes are removed while one is created, since an
+// existing note is never written again.
+bool isNoteFileName(QByteArrayView name)
+{
+    return name.size() == 10 && name.endsWith(".QVN")
+        && std::all_of(name.begin(), name.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 NoteLauncher &launcher()
@@ -85,14 +95,30 @@ void setNoteLauncher(NoteLauncher newLauncher)
 void openNote(int year, int month, int day)
 {
     const QString path = notePath(programDirectory(), year, month, day);
-    const QFileInfo info(path);
+    const QString shownPath = QDir::toNativeSeparators(path);
     // Existence alone decides: a note that exists but can't be read must never be recreated over.
     // Something that is no plain file (a folder, a pipe, a device) is not handed to the editor,
     // which could hang on it; Windows refuses a folder the same way.
-    if (!info.exists())
-        writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting);
-    else if (!info.isFile())
+    switch (pathKind(path)) {
+    case PathKind::Missing:
+        // A link to a note that isn't there (a drive or a sync folder not connected) is not
+        // created through: the note may well exist where the link leads.
+        if (const std::optional<DanglingLink> link = danglingLink(path))
+            throw EInOutError(IoError::AccessDenied,
+                QStringLiteral("日志“%1”是一个链接，它指向的“%2”不存在，所以没有打开")
+                    .arg(shownPath, QDir::toNativeSeparators(link->target)));
+        try {
+            writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting, isNoteFileName);
+        } catch (const EInOutError &error) {
+            throw EInOutError(
+                error.errorCode(), QStringLiteral("无法创建日志“%1”：%2").arg(shownPath, error.message()));
+        }
+        break;
+    case PathKind::Other:
         throw EInOutError(IoError::AccessDenied);
+    case PathKind::Regular:
+        break;
+    }
     const EditorCommand command = editorCommand(path);
     if (launcher())
         launcher()(command);

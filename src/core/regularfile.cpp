@@ -4,6 +4,7 @@
 #include "errors.h"
 #include "savefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -100,7 +101,7 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            throw EInOutError(errno == EIO ? IoError::ReadFault : ioErrorCodeFromErrno(errno));
+            throw errno == EIO ? EInOutError(IoError::ReadFault) : ioErrorFromErrno(errno);
         if (got == 0)
             break;
         data.append(buffer, got);
@@ -121,6 +122,60 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
         throw EInOutError(IoError::ReadFault);
     return data;
 #endif
+}
+
+PathKind pathKind(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat status
+    { };
+    if (::stat(QFile::encodeName(path).constData(), &status) == 0)
+        return S_ISREG(status.st_mode) ? PathKind::Regular : PathKind::Other;
+    return errno == ENOENT ? PathKind::Missing : PathKind::Other;
+#else
+    const QFileInfo info(path);
+    return !info.exists() ? PathKind::Missing : info.isFile() ? PathKind::Regular : PathKind::Other;
+#endif
+}
+
+QString finalLinkTarget(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    QByteArray current = QFile::encodeName(path);
+    // As many links as the system itself follows before it gives up.
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat status
+        { };
+        if (::lstat(current.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return QFile::decodeName(current);
+        QByteArray target(qsizetype(status.st_size > 0 ? status.st_size : 4096) + 1, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (length < 0 || length >= target.size())
+            return {};
+        target.truncate(length);
+        if (!target.startsWith('/'))
+            target = current.left(current.lastIndexOf('/') + 1) + target;
+        current = target;
+    }
+    return {};
+#else
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return info.absoluteFilePath();
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+#endif
+}
+
+std::optional<DanglingLink> danglingLink(const QString &path)
+{
+    if (!QFileInfo(path).isSymLink())
+        return std::nullopt;
+    const QString target = finalLinkTarget(path);
+    if (target.isEmpty() || QFileInfo::exists(target))
+        return std::nullopt;
+    const QFileInfo targetInfo(target);
+    return DanglingLink { QDir::cleanPath(targetInfo.absoluteFilePath()), targetInfo.absoluteDir().exists() };
 }
 
 } // namespace qc

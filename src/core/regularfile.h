@@ -21,4 +21,22 @@ std::optional<qint64> regularFileSize(const QString &path);
 // classic code of the system's error when reading fails.
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes);
 
+// What is at a path, links followed: nothing (a link that leads nowhere included), a regular file
+// or something else (a folder, a pipe, a device, a loop of links).
+enum class PathKind { Missing, Regular, Other };
+PathKind pathKind(const QString &path);
+
+// The path a link at the path leads to in the end, followed through every link on the way (the
+// path itself when it is no link), whether or not anything is there; empty for a loop of links.
+QString finalLinkTarget(const QString &path);
+
+// A link whose final target does not exist: a drive or a sync folder not there, or a file not
+// created yet. folderExists tells the second from the first.
+struct DanglingLink
+{
+    QString target;
+    bool folderExists = false;
+};
+std::optional<DanglingLink> danglingLink(const QString &path);
+
 } // namespace qc

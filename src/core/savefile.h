@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace qc {
 
 enum class WhenPresent {
@@ -28,16 +30,44 @@ private:
 
 // Throws EInOutError with the classic code: "File access denied", "Disk full", "File not found",
 // "Invalid filename", "Too many open files" or "I/O error %d". False when KeepExisting found a file
-// at the path and left it alone.
+// at the path (a link that leads nowhere included) and left it alone.
 //
-// The temporary is named after the target: "<name>.qcsave-" and six letters. One that a killed
-// program left behind is removed by the next write of the same target; no other file is touched.
-bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent);
+// The new file never grants more than the file it replaces (or a new file's default mode) at any
+// moment: the temporary is created without access for others and gets the old file's owner, group
+// and mode before its first byte; when it can't, the save fails and the old file stays.
+//
+// Where the system has unnamed files the temporary has no name until it is complete and locked;
+// elsewhere it is named after the target, "<name>.qcsave-" and six letters, and locked at once. A
+// temporary that a killed program left behind is removed by a later write of the same target in
+// the same folder, or of a sibling that alsoClean accepts by its file name: the folder is read
+// once per run for them. Only a regular file of the user the program runs as, not locked, not
+// written for ten seconds and with no other name (or only its target's own) is ever removed;
+// where files can't be locked, nothing is.
+using SiblingFilter = bool (*)(QByteArrayView fileName);
+bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent,
+    SiblingFilter alsoClean = nullptr);
 
 // True for the name of a temporary of writeWholeFile for the file called targetName.
 bool isTemporaryNameFor(const QString &fileName, const QString &targetName);
 
 // The classic I/O error code of a system error number (errno).
 int ioErrorCodeFromErrno(int systemError);
+
+// The error for a system error number: the classic text where one fits, otherwise "I/O error N",
+// also for a number that happens to equal a classic code of its own text (100, 101 ...).
+EInOutError ioErrorFromErrno(int systemError);
+
+// For tests: what a save does at its steps. Created comes right after the temporary is opened,
+// Ready when it is locked and has its owner and mode, before the first byte is written;
+// temporaryPath is empty while the temporary has no name.
+enum class SaveStep { Created, Ready };
+struct SaveHooks
+{
+    std::function<int(int fd)> fsync; // in place of the system's fsync
+    std::function<void(SaveStep step, int fd, const QByteArray &temporaryPath)> step;
+    bool namedTemporariesOnly = false; // as on a file system without unnamed files
+    bool noHardLinks = false; // as on a file system without hard links
+};
+void setSaveHooksForTesting(SaveHooks hooks);
 
 } // namespace qc

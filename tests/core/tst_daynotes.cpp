@@ -190,7 +190,10 @@ private Q_SLOTS:
             qc::openNote(1999, 3, 7);
             QFAIL("creating a note in an unwritable directory must fail");
         } catch (const qc::EInOutError &error) {
-            QCOMPARE(error.message(), QStringLiteral("File access denied"));
+            QCOMPARE(error.errorCode(), qc::IoError::AccessDenied);
+            QCOMPARE(error.message(),
+                QStringLiteral("无法创建日志“%1”：File access denied")
+                    .arg(locked + QStringLiteral("/990307.QVN")));
         }
         QVERIFY(m_started.isEmpty());
         QCOMPARE(

@@ -10,6 +10,20 @@
 
 #include <cerrno>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+} // namespace
+
 class TestSaveFile : public QObject
 {
     Q_OBJECT
@@ -27,25 +41,88 @@ private Q_SLOTS:
         QTest::newRow("no space") << ENOSPC << "Disk full";
         // errno 5 must not read as the classic code 5, "File access denied".
         QTest::newRow("device error") << EIO << "I/O error 29";
+        // Nor numbers that equal classic codes of their own.
+        QTest::newRow("interrupted") << EINTR << "I/O error 4";
+        QTest::newRow("errno 100") << 100 << "I/O error 100";
+        QTest::newRow("errno 101") << 101 << "I/O error 101";
     }
     void systemErrors()
     {
         QFETCH(int, systemError);
         QFETCH(QString, message);
-        QCOMPARE(qc::ioErrorMessage(qc::ioErrorCodeFromErrno(systemError)), message);
+        QCOMPARE(qc::ioErrorFromErrno(systemError).message(), message);
     }
 
+    // Each road a file system leaves: unnamed temporaries, named ones, no hard links.
+    void replacesOrKeeps_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("noHardLinks");
+        QTest::newRow("unnamed temporary") << false << false;
+        QTest::newRow("named temporary") << true << false;
+        QTest::newRow("no hard links") << true << true;
+    }
     void replacesOrKeeps()
     {
+        QFETCH(bool, named);
+        QFETCH(bool, noHardLinks);
+        qc::setSaveHooksForTesting({ {}, {}, named, noHardLinks });
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f"));
         QVERIFY(qc::writeWholeFile(path, "one", qc::WhenPresent::Replace));
         QVERIFY(qc::writeWholeFile(path, "two", qc::WhenPresent::Replace));
         QVERIFY(!qc::writeWholeFile(path, "three", qc::WhenPresent::KeepExisting));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("two"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
+        QVERIFY(qc::writeWholeFile(dir.filePath(QStringLiteral("g")), "four", qc::WhenPresent::KeepExisting));
+        qc::setSaveHooksForTesting({});
+        QCOMPARE(readAll(path), QByteArray("two"));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("g"))), QByteArray("four"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            QStringList({ QStringLiteral("f"), QStringLiteral("g") }));
+    }
+
+    // An interrupted fsync is tried again; a failed one fails the save and leaves the old file.
+    void fileSync_data()
+    {
+        QTest::addColumn<int>("systemError");
+        QTest::addColumn<QString>("message"); // empty: saved
+        QTest::newRow("interrupted three times") << EINTR << QString();
+        QTest::newRow("device error") << EIO << "I/O error 29";
+        QTest::newRow("errno 101") << 101 << "I/O error 101";
+    }
+    void fileSync()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the system's own save flushes on this system");
+#else
+        QFETCH(int, systemError);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f"));
+        QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));
+        for (const bool named : { false, true }) {
+            int failures = 0;
+            qc::setSaveHooksForTesting({ [&](int fd) {
+                                            if (systemError == EINTR && failures == 3)
+                                                return ::fsync(fd);
+                                            ++failures;
+                                            errno = systemError;
+                                            return -1;
+                                        },
+                {}, named });
+            QString shown;
+            try {
+                qc::writeWholeFile(path, "new", qc::WhenPresent::Replace);
+            } catch (const qc::EInOutError &error) {
+                shown = error.message();
+            }
+            qc::setSaveHooksForTesting({});
+            QCOMPARE(shown, message);
+            QCOMPARE(readAll(path), message.isEmpty() ? QByteArray("new") : QByteArray("old"));
+            QCOMPARE(
+                QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
+            QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));
+        }
+#endif
     }
 
     // A link stays a link and its target gets the new contents, with the target's permissions.

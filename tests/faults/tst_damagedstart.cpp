@@ -9,6 +9,7 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -98,6 +99,25 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY2(file.readAll() == bytes, where.constData());
         }
+    }
+
+    // The list on a drive that is not there: said at start-up, where it points, and never written.
+    void linkToAMissingFolder()
+    {
+        qctest::ProgramDir dir;
+        const QString path = qc::birthdayFilePath();
+        const QString target = dir.filePath(QStringLiteral("unmounted/quorvelcal.CFG"));
+        QVERIFY(QFile::link(target, path));
+        m_errors.clear();
+        qc::ProgramWindows windows;
+        windows.loadAndRemind();
+        QCOMPARE(m_errors,
+            QStringList { QStringLiteral(
+                "生日文件“%1”是一个链接，它指向的“%2”不存在（也许那个驱动器或同步文件夹还没有接上），"
+                "所以没有读入.")
+                              .arg(path, target) });
+        QCOMPARE(QFileInfo(path).symLinkTarget(), target);
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("unmounted"))));
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "core/daynotes.h"
 #include "core/errors.h"
 #include "core/programdir.h"
+#include "core/savefile.h"
 #include "scratchfs.h"
 #include "testsupport.h"
 
@@ -18,6 +19,7 @@
 #include <QTextStream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestNoteFaults : public QObject
 {
@@ -110,7 +112,7 @@ private Q_SLOTS:
     void notAFileInTheNotesPlace_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : { "folder", "named pipe", "link to /dev/zero" })
+        for (const char *kind : { "folder", "named pipe", "link to /dev/zero", "link to nothing" })
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
     void notAFileInTheNotesPlace()
@@ -124,18 +126,68 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(path));
         else if (kind == QLatin1String("named pipe"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
-        else
+        else if (kind == QLatin1String("link to /dev/zero"))
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else // a drive or a sync folder not connected
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("sync/230615.QVN")), path));
 
         QCOMPARE(qc::noteSize(2023, 6, 15), 0); // returns at once: nothing waits on the pipe
         int code = 0;
+        QString message;
         try {
             qc::openNote(2023, 6, 15);
         } catch (const qc::EInOutError &error) {
             code = error.errorCode();
+            message = error.message();
         }
         QCOMPARE(code, qc::IoError::AccessDenied);
         QCOMPARE(m_started, 0);
+        if (kind == QLatin1String("link to nothing")) {
+            QCOMPARE(message,
+                QStringLiteral("日志“%1”是一个链接，它指向的“%2”不存在，所以没有打开")
+                    .arg(path, dir.filePath(QStringLiteral("sync/230615.QVN"))));
+            QVERIFY(QFileInfo(path).isSymLink());
+            QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("sync"))));
+        }
+    }
+
+    // A program killed between giving a note its name and dropping its temporary's leaves the
+    // temporary as a second name of the note. The next note created removes it and other notes'
+    // stale temporaries, and never a note, nor a look-alike that is somebody else's.
+    void temporariesBesideNotes()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        QVERIFY(dir.isValid() && elsewhere.isValid());
+        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        const QString note = qc::notePath(dir.path(), 2023, 6, 15);
+        const QString theirs = elsewhere.filePath(QStringLiteral("theirs"));
+        QVERIFY(qctest::writeFile(note, qc::noteHeader(2023, 6, 15) + "written since"));
+        QVERIFY(qctest::writeFile(theirs, "theirs"));
+        QVERIFY(qctest::writeFile(dir.filePath(QStringLiteral("230616.QVN.qcsave-XyzUvw")), "[At]"));
+        QVERIFY(QFile::link(note, note + QStringLiteral(".qcsave-AbcDef")));
+        QCOMPARE(::link(QFile::encodeName(note).constData(),
+                     QFile::encodeName(note + QStringLiteral(".qcsave-KlmNop")).constData()),
+            0);
+        QCOMPARE(::link(QFile::encodeName(theirs).constData(),
+                     QFile::encodeName(dir.filePath(QStringLiteral("230617.QVN.qcsave-QrsTuv"))).constData()),
+            0);
+        const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-60);
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly)
+                && file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        }
+
+        qc::openNote(2023, 6, 18);
+
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList({ QStringLiteral("230615.QVN"), QStringLiteral("230615.QVN.qcsave-AbcDef"),
+                QStringLiteral("230617.QVN.qcsave-QrsTuv"), QStringLiteral("230618.QVN") }));
+        QCOMPARE(qctest::readFile(note), qc::noteHeader(2023, 6, 15) + "written since");
+        QCOMPARE(qctest::readFile(theirs), QByteArray("theirs"));
+        QCOMPARE(qctest::readFile(qc::notePath(dir.path(), 2023, 6, 18)), qc::noteHeader(2023, 6, 18));
     }
 
     // Another program creates the same notes at the same time, each only where none exists yet:
@@ -161,6 +213,32 @@ private Q_SLOTS:
         QCOMPARE(all.size(), 3 * 365 + 1);
         qDebug(
             "%lld of %lld notes were the other program's", qlonglong(theirs.size()), qlonglong(all.size()));
+    }
+
+    // Without hard links a note is put in place by a rename that won't replace: a kill at any
+    // moment leaves no note or its whole header, never an empty or short one.
+    void killedWhileCreatingWithoutHardLinks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        for (int round = 0; round < 12; ++round) {
+            QProcess creator;
+            creator.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--create-notes-without-links"), dir.path() });
+            QVERIFY(creator.waitForReadyRead()); // it has begun
+            QTest::qSleep(5 + round * 4);
+            creator.kill();
+            QVERIFY(creator.waitForFinished());
+        }
+        const QStringList notes = QDir(dir.path()).entryList({ QStringLiteral("*.QVN") }, QDir::Files);
+        QVERIFY(!notes.isEmpty());
+        for (const QString &name : notes) {
+            const QDate date
+                = QDate::fromString(QStringLiteral("20") + name.left(6), QStringLiteral("yyyyMMdd"));
+            QCOMPARE(
+                qctest::readFile(dir.filePath(name)), qc::noteHeader(date.year(), date.month(), date.day()));
+        }
+        qDebug("%lld notes whole after 12 kills", qlonglong(notes.size()));
     }
 
     void programDirectoryThatCannotBeNamed_data()
@@ -196,8 +274,31 @@ int createNotes(const QString &directory)
     return 0;
 }
 
+// The killed program of killedWhileCreatingWithoutHardLinks, as on a file system without hard links.
+int createNotesWithoutLinks(const QString &directory)
+{
+    // Each note stands a moment before its first byte, where a kill is most likely to find it.
+    qc::setSaveHooksForTesting({ {},
+        [](qc::SaveStep step, int, const QByteArray &) {
+            if (step == qc::SaveStep::Ready)
+                ::usleep(2000);
+        },
+        true, true });
+    if (::write(STDOUT_FILENO, "\n", 1) != 1)
+        return 1;
+    for (QDate date(2020, 1, 1); date.year() < 2023; date = date.addDays(1)) {
+        const QString path = qc::notePath(directory, date.year(), date.month(), date.day());
+        if (!QFileInfo::exists(path)) // as a note is opened: one that exists is left alone
+            qc::writeWholeFile(
+                path, qc::noteHeader(date.year(), date.month(), date.day()), qc::WhenPresent::KeepExisting);
+    }
+    return 0;
+}
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && qstrcmp(argv[1], "--create-notes-without-links") == 0)
+        return createNotesWithoutLinks(QString::fromLocal8Bit(argv[2]));
     if (argc == 3 && qstrcmp(argv[1], "--create-notes") == 0)
         return createNotes(QString::fromLocal8Bit(argv[2]));
     // Before Qt starts any thread.
