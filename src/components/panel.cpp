@@ -51,16 +51,26 @@ QRect TPanel::captionRect() const
     return area;
 }
 
+int TPanel::captionRoom() const
+{
+    // A caption aligned to one side keeps the indent's distance from the other side too.
+    const QRect area = captionRect();
+    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
+    return area.width()
+        - (horizontal & (Qt::AlignLeft | Qt::AlignRight) ? contentsRect().width() - area.width() : 0);
+}
+
+bool TPanel::captionFits() const
+{
+    return QFontMetrics(captionFont()).horizontalAdvance(text()) <= captionRoom();
+}
+
 QFont TPanel::captionFont() const
 {
     QFont fitted = font();
     if (!m_fitText || text().isEmpty())
         return fitted;
-    // A caption aligned to one side keeps the indent's distance from the other side too.
-    const QRect area = captionRect();
-    const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
-    const int room = area.width()
-        - (horizontal & (Qt::AlignLeft | Qt::AlignRight) ? contentsRect().width() - area.width() : 0);
+    const int room = captionRoom();
     int pixels = QFontInfo(fitted).pixelSize();
     // Below this a caption would no longer be legible; it is then cut after all.
     constexpr int smallest = 8;

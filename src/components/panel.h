@@ -26,6 +26,8 @@ public:
     void setFitText(bool fit);
     // The font the caption is drawn in.
     QFont captionFont() const;
+    // Whether the whole caption shows in that font.
+    bool captionFits() const;
     // Where the caption goes: inside the frame and the bevels, and the indent on its aligned side.
     QRect captionRect() const;
 
@@ -33,6 +35,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    int captionRoom() const;
+
     Bevel m_outer = bvRaised;
     Bevel m_inner = bvNone;
     int m_bevelWidth = 1;

@@ -170,6 +170,7 @@ void Tmainform::setUpStatusBar()
         left += widths[i];
         m_statusPanels.append(panel);
     }
+    m_sizePanelPlace = m_statusPanels[2]->geometry();
     m_statusPanels[0]->setAlignment(Qt::AlignCenter);
     m_statusPanels[0]->setText(QStringLiteral("Quorvel Studio"));
 }
@@ -276,7 +277,14 @@ void Tmainform::CALChange(QObject *)
         const QString key = qc::dateKey(grid->Year(), grid->Month(), grid->Day());
         m_ui->CAL->setToolTip(key);
         m_statusPanels[1]->setText(QStringLiteral("Date :") + key);
-        m_statusPanels[2]->setText(QString::number(size) + QStringLiteral(" Bytes"));
+        TPanel *sizePanel = m_statusPanels[2];
+        sizePanel->setText(QString::number(size) + QStringLiteral(" Bytes"));
+        // Where even the smallest legible size is too wide (notes of ten megabytes and more), the
+        // last panel runs on to the bar's edge, as the last part of a status bar may.
+        sizePanel->setGeometry(m_sizePanelPlace);
+        if (!sizePanel->captionFits())
+            sizePanel->setGeometry(
+                m_sizePanelPlace.adjusted(0, 0, m_ui->SBAR->width() - m_sizePanelPlace.right() - 1, 0));
     });
 }
 

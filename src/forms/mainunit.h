@@ -100,6 +100,7 @@ private:
 
     std::unique_ptr<Ui::Tmainform> m_ui;
     QList<TPanel *> m_statusPanels;
+    QRect m_sizePanelPlace; // where the note size panel stands while its text fits
     QTimer *m_timer = nullptr;
     TTrayIcon *m_itask = nullptr;
     TSetupForm *m_setupForm = nullptr;

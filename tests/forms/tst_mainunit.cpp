@@ -2,6 +2,7 @@
 // change, jumping to today, the status bar after a click on a day, the note button, the clock,
 // the exit question, the close box, hiding and coming back through the icon.
 #include "components/calendar.h"
+#include "components/panel.h"
 #include "components/trayicon.h"
 #include "core/clock.h"
 #include "core/daynotes.h"
@@ -216,19 +217,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("day");
         QTest::addColumn<QByteArray>("note");
         QTest::addColumn<QString>("size");
-        QTest::newRow("no note") << "15" << QByteArray() << "0 Bytes";
-        QTest::newRow("with note") << "20" << QByteArray("[At]2000-1-20\r\nhello") << "20 Bytes";
+        QTest::addColumn<qint64>("extent"); // the note grown sparsely to this length, if not 0
+        QTest::newRow("no note") << "15" << QByteArray() << "0 Bytes" << qint64(0);
+        QTest::newRow("with note") << "20" << QByteArray("[At]2000-1-20\r\nhello") << "20 Bytes" << qint64(0);
+        QTest::newRow("a megabyte") << "21" << QByteArray("x") << "1048576 Bytes" << (qint64(1) << 20);
+        QTest::newRow("ten gigabytes")
+            << "22" << QByteArray("x") << "10737418240 Bytes" << (qint64(10) << 30);
     }
     void clickOnDayShowsDateAndNoteSize()
     {
         QFETCH(QString, day);
         QFETCH(QByteArray, note);
         QFETCH(QString, size);
+        QFETCH(qint64, extent);
         createOn(QDate(2000, 1, 31));
         if (!note.isEmpty()) {
             QFile file(m_dir->filePath(qc::noteFileName(2000, 1, day.toInt())));
             QVERIFY(file.open(QIODevice::WriteOnly));
             QCOMPARE(file.write(note), note.size());
+            QVERIFY(extent == 0 || file.resize(extent));
             file.close();
         }
         m_form->show();
@@ -243,6 +250,10 @@ private Q_SLOTS:
         const QString key = QStringLiteral("2000-1-") + day;
         QTRY_COMPARE(m_form->statusText(1), QStringLiteral("Date :") + key);
         QCOMPARE(m_form->statusText(2), size);
+        // Every size reads whole, in its panel or, where none fits, on to the bar's edge.
+        const auto *sizePanel = m_form->findChild<TPanel *>(QStringLiteral("SBARPanel2"));
+        QVERIFY(sizePanel && sizePanel->captionFits());
+        QVERIFY(sizePanel->width() > 48 || extent < (qint64(1) << 30));
         QCOMPARE(grid()->toolTip(), key);
         QCOMPARE(upDown("UpDown1")->value(), 2000);
         QCOMPARE(upDown("UpDown2")->value(), 1);
