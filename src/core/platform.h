@@ -17,8 +17,9 @@ StartShow startShowCommand();
 
 #ifdef Q_OS_WIN
 // Code page 936 through the system, for a Qt built without ICU (its usual Windows build), which
-// has no converter of its own for it. A character the code page lacks becomes "?" and sets *ok
-// to false; bytes that are no character decode to the system's replacement character.
+// has no converter of its own for it. Bytes and texts are those of Qt's own converter: a
+// character the code page lacks becomes one "?" (an invisible one is left out) and sets *ok to
+// false; a bad byte, a lead byte without its trail byte included, decodes to U+FFFD.
 QByteArray encodeCodePage936(QStringView text, bool *ok = nullptr);
 QString decodeCodePage936(QByteArrayView bytes);
 #endif
