@@ -22,6 +22,11 @@ StartShow startShowCommand();
 // false; a bad byte, a lead byte without its trail byte included, decodes to U+FFFD.
 QByteArray encodeCodePage936(QStringView text, bool *ok = nullptr);
 QString decodeCodePage936(QByteArrayView bytes);
+
+// Whether the folder refuses a new file for want of write access (the folder or the drive is not
+// writable), rather than being missing or no place for files. Tried with a file of a name of its
+// own that is gone again when closed.
+bool folderRefusesNewFiles(const QString &folder);
 #endif
 
 } // namespace qc::platform
