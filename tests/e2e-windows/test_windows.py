@@ -1,0 +1,52 @@
+"""Roads of the Windows program under Wine, as a Windows user takes them."""
+from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visible, wait_for, \
+    wine_processes, windows_path, xdotool
+
+# Points of the main window's client area: the buttons of the control strip (it starts at y 184).
+OPEN_NOTE = (156, 236)
+BIRTHDAYS = (356, 204)
+# Points of the birthday dialog: month, day and name fields, 添加 and OK.
+MONTH, DAY, NAME, ADD, OK = (20, 148), (80, 148), (224, 148), (224, 53), (229, 188)
+
+
+def test_main_window_and_the_note_in_notepad(start):
+    program = start()
+    main = program.window(MAIN_CAPTION)
+    box = geometry(main)
+    assert (box["WIDTH"], box["HEIGHT"]) == (441, 273)
+
+    click(main, *OPEN_NOTE)
+    day = program.today
+    note = program.folder / f"{day.year % 100:02d}{day.month:02d}{day.day:02d}.QVN"
+    wait_for(note.exists, what="the note")
+    assert note.read_bytes() == f"[At]{day.year}-{day.month}-{day.day}\r\n".encode()
+    # Notepad of the Windows directory, the note's path as the whole rest of the command line.
+    started = wait_for(lambda: wine_processes("NOTEPAD.EXE"), what="Notepad")
+    assert started == ["C:\\windows\\NOTEPAD.EXE " + windows_path(note)]
+    wait_for(lambda: xdotool("search", "--name", note.name), what="Notepad's window on the note")
+
+
+def test_reminder_comes_before_the_main_window(start):
+    import datetime
+    today = datetime.datetime.now(datetime.timezone.utc).date()
+    program = start(birthdays=(3, [(today.month, today.day, "Alice")]))
+    reminder = program.window(TITLE)
+    assert not visible(MAIN_CAPTION)
+    xdotool("windowfocus", reminder, "key", "Return")
+    program.window(MAIN_CAPTION)
+
+
+def test_birthday_dialog_saves_a_byte_exact_file(start):
+    program = start(birthdays=(5, [(3, 7, "张三")]))
+    main = program.window(MAIN_CAPTION)
+    click(main, *BIRTHDAYS)
+    dialog = program.window("QuorvelCal  Birthday Notify")
+    for point, text in ((MONTH, "12"), (DAY, "31"), (NAME, "Bob")):
+        click(dialog, *point)
+        xdotool("type", "--delay", "80", text)
+    click(dialog, *ADD)
+    click(dialog, *OK)
+    wait_for(lambda: not visible("QuorvelCal  Birthday Notify"), what="the dialog to close")
+    assert (program.folder / "quorvelcal.CFG").read_bytes() == birthday_file(5, [(3, 7, "张三"), (12, 31, "Bob")])
+    assert sorted(p.name for p in program.folder.iterdir() if p.is_file() and not p.suffix == ".dll") == \
+        ["LICENSE", "README.md", "quorvelcal.CFG", "quorvelcal.exe"]
