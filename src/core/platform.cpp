@@ -32,7 +32,9 @@ StartShow startShowCommand()
     startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
     if (startup.dwFlags & STARTF_USESHOWWINDOW) {
-        if (startup.wShowWindow == SW_SHOWMINNOACTIVE)
+        // A shortcut set to "Minimised" asks for 7; other launchers (start /min) ask for 2 or 6.
+        if (startup.wShowWindow == SW_SHOWMINNOACTIVE || startup.wShowWindow == SW_SHOWMINIMIZED
+            || startup.wShowWindow == SW_MINIMIZE)
             return StartShow::Minimized;
         if (startup.wShowWindow == SW_SHOWMAXIMIZED)
             return StartShow::Maximized;
@@ -67,10 +69,22 @@ bool isTrailByte(unsigned char b)
 bool isIgnorable(char32_t c)
 {
     static constexpr std::pair<char32_t, char32_t> ranges[] = {
-        { 0x00AD, 0x00AD }, { 0x034F, 0x034F }, { 0x061C, 0x061C }, { 0x115F, 0x1160 },
-        { 0x17B4, 0x17B5 }, { 0x180B, 0x180F }, { 0x200B, 0x200F }, { 0x202A, 0x202E },
-        { 0x2060, 0x206F }, { 0x3164, 0x3164 }, { 0xFE00, 0xFE0F }, { 0xFEFF, 0xFEFF },
-        { 0xFFA0, 0xFFA0 }, { 0xFFF0, 0xFFF8 }, { 0x1BCA0, 0x1BCA3 }, { 0x1D173, 0x1D17A },
+        { 0x00AD, 0x00AD },
+        { 0x034F, 0x034F },
+        { 0x061C, 0x061C },
+        { 0x115F, 0x1160 },
+        { 0x17B4, 0x17B5 },
+        { 0x180B, 0x180F },
+        { 0x200B, 0x200F },
+        { 0x202A, 0x202E },
+        { 0x2060, 0x206F },
+        { 0x3164, 0x3164 },
+        { 0xFE00, 0xFE0F },
+        { 0xFEFF, 0xFEFF },
+        { 0xFFA0, 0xFFA0 },
+        { 0xFFF0, 0xFFF8 },
+        { 0x1BCA0, 0x1BCA3 },
+        { 0x1D173, 0x1D17A },
         { 0xE0000, 0xE0FFF },
     };
     return std::any_of(std::begin(ranges), std::end(ranges),
@@ -83,7 +97,8 @@ QByteArray encodeCharacter(char16_t c)
     const auto wide = static_cast<wchar_t>(c);
     char bytes[2] = {};
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CodePage936, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, 2, "?", &usedDefault);
+    const int size
+        = WideCharToMultiByte(CodePage936, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, 2, "?", &usedDefault);
     if (size <= 0 || usedDefault)
         return {};
     return QByteArray(bytes, size);
@@ -163,8 +178,8 @@ bool folderRefusesNewFiles(const QString &folder)
 {
     const QString probe = QDir::toNativeSeparators(QDir(folder).filePath(
         QStringLiteral("quorvelcal-%1.probe").arg(QUuid::createUuid().toString(QUuid::Id128))));
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(probe.utf16()), GENERIC_WRITE, 0, nullptr,
-        CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(probe.utf16()), GENERIC_WRITE, 0,
+        nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         CloseHandle(file);
         return false;

@@ -77,7 +77,7 @@ def wine_processes(name):
 
 
 class Program:
-    def __init__(self, birthdays):
+    def __init__(self, birthdays, command):
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-windows-"))
         with zipfile.ZipFile(ZIP) as archive:
             names = {n.split("/")[0] for n in archive.namelist()}
@@ -90,7 +90,7 @@ class Program:
         self.env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", TZ="UTC", LANG="zh_CN.UTF-8", LC_ALL="")
         self.log = open(self.dir / "program.log", "w")
         self.today = datetime.datetime.now(datetime.timezone.utc).date()
-        self.proc = subprocess.Popen(["wine", "quorvelcal.exe"], cwd=self.folder, env=self.env,
+        self.proc = subprocess.Popen(["wine", *command], cwd=self.folder, env=self.env,
                                      stdout=self.log, stderr=subprocess.STDOUT)
 
     def stop(self):
@@ -135,11 +135,12 @@ def prefix():
 
 @pytest.fixture
 def start():
-    """start(birthdays=(remind days, [(month, day, name), ...]) or None for no birthday file)."""
+    """start(birthdays=(remind days, [(month, day, name), ...]) or None for no birthday file,
+    command=the Windows command line that starts the program)."""
     programs = []
 
-    def run(birthdays=None):
-        programs.append(Program(birthdays))
+    def run(birthdays=None, command=("quorvelcal.exe",)):
+        programs.append(Program(birthdays, command))
         return programs[-1]
 
     yield run

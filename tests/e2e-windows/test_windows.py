@@ -1,10 +1,14 @@
 """Roads of the Windows program under Wine, as a Windows user takes them."""
+import subprocess
+import time
+
 from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visible, wait_for, \
     wine_processes, windows_path, xdotool
 
 # Points of the main window's client area: the buttons of the control strip (it starts at y 184).
 OPEN_NOTE = (156, 236)
 BIRTHDAYS = (356, 204)
+HIDE = (356, 236)
 # Points of the birthday dialog: month, day and name fields, 添加 and OK.
 MONTH, DAY, NAME, ADD, OK = (20, 148), (80, 148), (224, 148), (224, 53), (229, 188)
 
@@ -50,3 +54,31 @@ def test_birthday_dialog_saves_a_byte_exact_file(start):
     assert (program.folder / "quorvelcal.CFG").read_bytes() == birthday_file(5, [(3, 7, "张三"), (12, 31, "Bob")])
     assert sorted(p.name for p in program.folder.iterdir() if p.is_file() and not p.suffix == ".dll") == \
         ["LICENSE", "README.md", "quorvelcal.CFG", "quorvelcal.exe"]
+
+
+def test_hidden_window_comes_back_through_the_tray_icon(start):
+    program = start()
+    main = program.window(MAIN_CAPTION)
+    click(main, *HIDE)
+    wait_for(lambda: not visible(MAIN_CAPTION), what="the main window to hide")
+    # Without a notification area of the desktop's own, Wine shows its icons in a tray window.
+    tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$"), what="Wine's tray")[0]
+    click(tray, 8, 8)
+    program.window(MAIN_CAPTION)
+
+
+def initial_state(window):
+    info = subprocess.run(["xwininfo", "-all", "-id", window], capture_output=True, text=True).stdout
+    return next((line.split("is ")[-1].strip() for line in info.splitlines() if "Initial state" in line), "")
+
+
+def test_a_shortcut_set_to_run_minimised_is_obeyed(start):
+    # start /min hands the program a show command that asks for a minimised window, as a shortcut
+    # set to "Minimised" does. Without a window manager Wine asks the X server for an icon.
+    program = start(command=["start", "/min", "quorvelcal.exe"])
+    wait_for(lambda: any(initial_state(w) == "Iconic State"
+                         for w in xdotool("search", "--name", "^" + MAIN_CAPTION + "$")),
+             what="the main window, asked for as an icon")
+    program.stop()
+    program = start()
+    assert initial_state(program.window(MAIN_CAPTION)) == "Normal State"
