@@ -84,10 +84,18 @@ class Program:
             assert names == {ZIP.stem}, f"the ZIP holds one folder, not {names}"
             archive.extractall(self.dir)
         self.folder = self.dir / ZIP.stem
+        # Wine's shell hands web and mail addresses to the host's openers: stand-ins that record.
+        self.bin = self.dir / "bin"
+        self.bin.mkdir()
+        self.opened = self.dir / "opened"
+        for opener in ("xdg-open", "xdg-email"):
+            (self.bin / opener).write_text(f'#!/bin/sh\nprintf "%s\\n" "$*" >>"{self.opened}"\n')
+            (self.bin / opener).chmod(0o755)
         if birthdays is not None:
             (self.folder / "quorvelcal.CFG").write_bytes(birthday_file(*birthdays))
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "WINEPATH", "QC_"))}
-        self.env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", TZ="UTC", LANG="zh_CN.UTF-8", LC_ALL="")
+        self.env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", TZ="UTC", LANG="zh_CN.UTF-8", LC_ALL="",
+                        PATH=f"{self.bin}:{os.environ['PATH']}")
         self.log = open(self.dir / "program.log", "w")
         self.today = datetime.datetime.now(datetime.timezone.utc).date()
         self.proc = subprocess.Popen(["wine", *command], cwd=self.folder, env=self.env,
@@ -102,6 +110,9 @@ class Program:
             self.proc.kill()
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+
+    def opened_addresses(self):
+        return self.opened.read_text().splitlines() if self.opened.exists() else []
 
     def window(self, caption, timeout=30.0):
         return wait_for(lambda: visible(caption), timeout, f"a window '{caption}'")[0]
@@ -127,6 +138,11 @@ def prefix():
         subprocess.run(["wineboot", "-i"], env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all",
                                                     WINEDLLOVERRIDES="mscoree,mshtml="), check=True,
                        capture_output=True)
+    # Wine's shell hands addresses to the host's standard openers (the tests' stand-ins for them).
+    for value, opener in (("Browsers", "xdg-open"), ("Mailers", "xdg-email")):
+        subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\WineBrowser", "/v", value, "/d", opener, "/f"],
+                       env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all"), check=True, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=dict(os.environ, WINEPREFIX=PREFIX))
     yield PREFIX
     if made:
         subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=PREFIX))

@@ -9,6 +9,9 @@ from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visibl
 OPEN_NOTE = (156, 236)
 BIRTHDAYS = (356, 204)
 HIDE = (356, 236)
+ABOUT = (420, 204)
+# Points of the about dialog: the mail and the web address.
+MAIL, WEB = (80, 90), (80, 114)
 # Points of the birthday dialog: month, day and name fields, 添加 and OK.
 MONTH, DAY, NAME, ADD, OK = (20, 148), (80, 148), (224, 148), (224, 53), (229, 188)
 
@@ -82,3 +85,14 @@ def test_a_shortcut_set_to_run_minimised_is_obeyed(start):
     program.stop()
     program = start()
     assert initial_state(program.window(MAIN_CAPTION)) == "Normal State"
+
+
+def test_about_dialog_links_go_to_the_shell(start):
+    program = start()
+    click(program.window(MAIN_CAPTION), *ABOUT)
+    about = program.window("关于")
+    click(about, *WEB)
+    wait_for(program.opened_addresses, what="the web address opened")
+    click(about, *MAIL)
+    wait_for(lambda: len(program.opened_addresses()) == 2, what="the mail address opened")
+    assert program.opened_addresses() == ["https://quorvel.example/", "mailto:qc@quorvel.example"]
