@@ -4,8 +4,12 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QDir>
 #include <QUuid>
+
+#include <cwchar>
 
 #include <algorithm>
 #include <iterator>
@@ -41,6 +45,57 @@ StartShow startShowCommand()
     }
 #endif
     return StartShow::Normal;
+}
+
+#ifdef Q_OS_WIN
+namespace {
+
+// Sees the messages of every window of the program; Windows sends WM_SETTINGCHANGE with "intl"
+// to each top-level window when the regional settings change.
+class RegionalSettingsFilter final : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    RegionalSettingsFilter(QObject *owner, std::function<void()> changed)
+        : QObject(owner)
+        , m_changed(std::move(changed))
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~RegionalSettingsFilter() override
+    {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    RegionalSettingsFilter(const RegionalSettingsFilter &) = delete;
+    RegionalSettingsFilter &operator=(const RegionalSettingsFilter &) = delete;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "windows_generic_MSG")
+            return false;
+        const auto *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_SETTINGCHANGE && msg->lParam
+            && std::wcscmp(reinterpret_cast<const wchar_t *>(msg->lParam), L"intl") == 0)
+            m_changed();
+        return false;
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
+} // namespace
+#endif
+
+void onRegionalSettingsChange(QObject *owner, const std::function<void()> &changed)
+{
+#ifdef Q_OS_WIN
+    if (QCoreApplication::instance())
+        new RegionalSettingsFilter(owner, changed);
+#else
+    Q_UNUSED(owner);
+    Q_UNUSED(changed);
+#endif
 }
 
 #ifdef Q_OS_WIN

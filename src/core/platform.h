@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace qc::platform {
 
@@ -14,6 +17,11 @@ QString windowsDirectory();
 // How the program was asked to show its first window (a Windows shortcut's "Run" setting).
 enum class StartShow { Normal, Minimized, Maximized };
 StartShow startShowCommand();
+
+// Calls `changed` whenever the user changes the regional settings (date and time formats ...)
+// while the program runs, for as long as `owner` lives. Qt does not pass such a change on. On
+// other systems the desktop's locale does not change under a running program: nothing happens.
+void onRegionalSettingsChange(QObject *owner, const std::function<void()> &changed);
 
 #ifdef Q_OS_WIN
 // Code page 936 through the system, for a Qt built without ICU (its usual Windows build), which
