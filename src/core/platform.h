@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace qc::platform {
 
@@ -15,12 +18,23 @@ QString windowsDirectory();
 enum class StartShow { Normal, Minimized, Maximized };
 StartShow startShowCommand();
 
+// Calls `changed` whenever the user changes the regional settings (date and time formats ...)
+// while the program runs, for as long as `owner` lives. Qt does not pass such a change on. On
+// other systems the desktop's locale does not change under a running program: nothing happens.
+void onRegionalSettingsChange(QObject *owner, const std::function<void()> &changed);
+
 #ifdef Q_OS_WIN
 // Code page 936 through the system, for a Qt built without ICU (its usual Windows build), which
-// has no converter of its own for it. A character the code page lacks becomes "?" and sets *ok
-// to false; bytes that are no character decode to the system's replacement character.
+// has no converter of its own for it. Bytes and texts are those of Qt's own converter: a
+// character the code page lacks becomes one "?" (an invisible one is left out) and sets *ok to
+// false; a bad byte, a lead byte without its trail byte included, decodes to U+FFFD.
 QByteArray encodeCodePage936(QStringView text, bool *ok = nullptr);
 QString decodeCodePage936(QByteArrayView bytes);
+
+// Whether the folder refuses a new file for want of write access (the folder or the drive is not
+// writable), rather than being missing or no place for files. Tried with a file of a name of its
+// own that is gone again when closed.
+bool folderRefusesNewFiles(const QString &folder);
 #endif
 
 } // namespace qc::platform

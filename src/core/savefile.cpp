@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <ctime>
 #else
+#include "platform.h"
+
 #include <QSaveFile>
 #endif
 
@@ -648,8 +650,14 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
     QSaveFile file(path);
     // Writing in place would leave a half-written file behind on failure.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EFolderNotWritable(QFileInfo(path).absolutePath());
+    if (!file.open(QIODevice::WriteOnly)) {
+        // Only a folder that refuses the new file is named, as on other systems; a place that can
+        // hold no file at all is plainly denied.
+        const QString folder = QFileInfo(path).absolutePath();
+        if (platform::folderRefusesNewFiles(folder))
+            throw EFolderNotWritable(folder);
+        throw EInOutError(IoError::AccessDenied);
+    }
     // QSaveFile::commit() ignores a failure of the flush it does while closing (Qt 6.4), so the
     // buffer is flushed and checked here.
     if (file.write(contents) != contents.size() || !file.flush()) {

@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/dates.h"
 #include "core/daynotes.h"
+#include "core/platform.h"
 #include "fonts.h"
 #include "messages.h"
 #include "usetup.h"
@@ -118,6 +119,11 @@ Tmainform::Tmainform(QWidget *parent)
     applyFonts();
     setUpStatusBar();
     readClockFormats();
+    // The clock follows a change of the regional settings at once (Windows).
+    qc::platform::onRegionalSettingsChange(this, [this] {
+        readClockFormats();
+        Timer1Timer();
+    });
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));

@@ -397,6 +397,7 @@ void TestBirthdays::failedSaveLeavesOldFile_data()
     QTest::newRow("read-only file") << "read-only";
     QTest::newRow("directory in the way") << "directory";
     QTest::newRow("unwritable place") << "proc";
+    QTest::newRow("folder refusing files") << "sys";
 }
 
 void TestBirthdays::failedSaveLeavesOldFile()
@@ -411,15 +412,21 @@ void TestBirthdays::failedSaveLeavesOldFile()
     } else if (kind == QLatin1String("directory")) {
         QVERIFY(QDir().mkpath(path));
     } else {
-        path = QStringLiteral("/proc/quorvelcal.CFG");
+        path = QStringLiteral("/%1/quorvelcal.CFG").arg(kind);
     }
+    // Only a folder that refuses the new file is named, with the system's own separators.
+    const QString message = kind == QLatin1String("sys")
+        ? QStringLiteral("无法保存生日：文件夹“%"
+                         "1”不可写。新的生日文件要先在这个文件夹里写好，再换下旧的，请让这个文件夹可写")
+              .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()))
+        : QStringLiteral("File access denied");
 
     try {
         saveBirthdayFile(path, settingsRecord(9));
         QFAIL("the save reported success");
     } catch (const EInOutError &error) {
         QCOMPARE(error.errorCode(), IoError::AccessDenied);
-        QCOMPARE(error.message(), QStringLiteral("File access denied"));
+        QCOMPARE(error.message(), message);
     }
     if (kind == QLatin1String("read-only"))
         QCOMPARE(qctest::readFile(path), old);

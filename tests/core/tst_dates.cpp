@@ -174,9 +174,14 @@ void TestDates::programDirectoryOverride()
     QVERIFY(QFileInfo(real).isFile());
     QCOMPARE(real, QFileInfo(real).canonicalFilePath());
 
-    qc::setProgramFilePathForTesting(QStringLiteral("/tmp/somewhere/quorvelcal"));
-    QCOMPARE(qc::programFilePath(), QStringLiteral("/tmp/somewhere/quorvelcal"));
-    QCOMPARE(qc::programDirectory(), QStringLiteral("/tmp/somewhere"));
+#ifdef Q_OS_WIN
+    const QString somewhere = QStringLiteral("C:/somewhere");
+#else
+    const QString somewhere = QStringLiteral("/tmp/somewhere");
+#endif
+    qc::setProgramFilePathForTesting(somewhere + QStringLiteral("/quorvelcal"));
+    QCOMPARE(qc::programFilePath(), somewhere + QStringLiteral("/quorvelcal"));
+    QCOMPARE(qc::programDirectory(), somewhere);
 
     qc::setProgramFilePathForTesting(QString());
     QCOMPARE(qc::programFilePath(), real);

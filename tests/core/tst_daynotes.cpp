@@ -2,6 +2,7 @@
 // editor is given, and creation failures that must leave nothing behind.
 #include "core/daynotes.h"
 #include "core/errors.h"
+#include "core/platform.h"
 #include "core/programdir.h"
 #include "testsupport.h"
 
@@ -148,8 +149,16 @@ private Q_SLOTS:
         const QString path = directory + QStringLiteral("/991231.QVN");
         QCOMPARE(qctest::readFile(path), QByteArray("[At]1999-12-31\r\n"));
         QCOMPARE(m_started.size(), 1);
+#ifdef Q_OS_WIN
+        // Notepad from the Windows directory, the path as the whole unquoted command tail.
+        QVERIFY(!qc::platform::windowsDirectory().isEmpty());
+        QCOMPARE(m_started[0].program, qc::platform::windowsDirectory() + QStringLiteral("\\NOTEPAD.EXE"));
+        QCOMPARE(m_started[0].arguments, QStringList());
+        QCOMPARE(m_started[0].nativeArguments, QDir::toNativeSeparators(path));
+#else
         QCOMPARE(m_started[0].program, QStringLiteral("xdg-open"));
         QCOMPARE(m_started[0].arguments, QStringList { path });
+#endif
     }
 
     void creationFailureLeavesNothing()

@@ -128,6 +128,9 @@ private Q_SLOTS:
     // A link stays a link and its target gets the new contents, with the target's permissions.
     void linkKeptTargetReplaced()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Qt makes a Windows shortcut (.lnk) for a link, a file of its own that is not followed");
+#endif
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
         const QString target = dir.filePath(QStringLiteral("real/f"));

@@ -103,7 +103,10 @@ private Q_SLOTS:
         // Enter presses the focused button although none is a default button.
         QTest::keyClick(button("BitBtn2"), Qt::Key_Return);
         QTRY_COMPARE(m_started.size(), 1);
-        QCOMPARE(m_started[0].arguments, QStringList { m_dir->filePath(QStringLiteral("000131.QVN")) });
+        const qc::EditorCommand expected = qc::editorCommand(m_dir->filePath(QStringLiteral("000131.QVN")));
+        QCOMPARE(m_started[0].program, expected.program);
+        QCOMPARE(m_started[0].arguments, expected.arguments);
+        QCOMPARE(m_started[0].nativeArguments, expected.nativeArguments);
         QCOMPARE(m_form->statusText(2), QString());
     }
 

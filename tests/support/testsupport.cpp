@@ -5,6 +5,10 @@
 
 #include <QFile>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace qctest {
 
 void fixClock(const QDateTime &now)
@@ -22,6 +26,16 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool underWine()
+{
+#ifdef Q_OS_WIN
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
 }
 
 ProgramDir::ProgramDir()

@@ -20,6 +20,10 @@ inline void fixToday(QDate date)
 QByteArray readFile(const QString &path);
 [[nodiscard]] bool writeFile(const QString &path, const QByteArray &bytes);
 
+// Whether the test runs on Wine rather than on Windows itself (for what Wine can't do, said where
+// a test leaves something out because of it).
+bool underWine();
+
 // A temporary directory that the program takes for its own directory while the object lives.
 class ProgramDir
 {

@@ -1,0 +1,164 @@
+"""The program as a Windows user meets it, under Wine: unpacked from the ZIP into a scratch folder
+and started through Wine in a prefix of its own, with nothing from the build tree on any path.
+
+The Windows stage (scripts/test-windows) gives the X display (DISPLAY), the ZIP (QC_ZIP) and a
+fresh Wine prefix (QC_WINEPREFIX). Without a window manager Wine's top-level windows are X windows
+of their client area, so xdotool finds them by caption and measures them; Notepad is Wine's own
+C:\\windows\\NOTEPAD.EXE, whose Unix process carries the Windows command line it was started with.
+
+Fixture: `start` (unpacks and starts the program, ends everything of the prefix after the test).
+"""
+import datetime
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import zipfile
+from pathlib import Path
+
+import pytest
+
+ZIP = Path(os.environ.get("QC_ZIP", "build-windows/quorvelcal-1.0-windows-x86_64.zip")).resolve()
+PREFIX = os.environ.get("QC_WINEPREFIX", "")
+MAIN_CAPTION = "Quorvel Calendar V1.0"
+TITLE = "Quorvel日历记事本 V1.0"
+
+
+def pytest_configure(config):
+    config.addinivalue_line("markers", "windows: a road of the Windows program under Wine")
+
+
+def wait_for(condition, timeout=20.0, what="condition"):
+    """Polls until condition() returns something true, and returns it."""
+    end = time.monotonic() + timeout
+    while not (result := condition()):
+        if time.monotonic() > end:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(0.2)
+    return result
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout.split()
+
+
+def visible(caption):
+    return xdotool("search", "--onlyvisible", "--name", "^" + caption + "$")
+
+
+def geometry(window):
+    return {k: int(v) for k, v in (line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
+            if k in ("X", "Y", "WIDTH", "HEIGHT")}
+
+
+def click(window, x, y):
+    """A real click at a point of the window's client area."""
+    box = geometry(window)
+    xdotool("mousemove", box["X"] + x, box["Y"] + y, "click", 1)
+    time.sleep(0.5)
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def wine_processes(name):
+    """The Windows command lines of the running processes whose program is `name`."""
+    lines = []
+    for proc in Path("/proc").iterdir():
+        try:
+            args = (proc / "cmdline").read_bytes().rstrip(b"\0").replace(b"\0", b" ").decode(errors="replace")
+        except OSError:
+            continue
+        if args.split(" ")[0].lower().endswith("\\" + name.lower()):
+            lines.append(args)
+    return lines
+
+
+class Program:
+    def __init__(self, birthdays, command):
+        self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-windows-"))
+        with zipfile.ZipFile(ZIP) as archive:
+            names = {n.split("/")[0] for n in archive.namelist()}
+            assert names == {ZIP.stem}, f"the ZIP holds one folder, not {names}"
+            archive.extractall(self.dir)
+        self.folder = self.dir / ZIP.stem
+        # Wine's shell hands web and mail addresses to the host's openers: stand-ins that record.
+        self.bin = self.dir / "bin"
+        self.bin.mkdir()
+        self.opened = self.dir / "opened"
+        for opener in ("xdg-open", "xdg-email"):
+            (self.bin / opener).write_text(f'#!/bin/sh\nprintf "%s\\n" "$*" >>"{self.opened}"\n')
+            (self.bin / opener).chmod(0o755)
+        if birthdays is not None:
+            (self.folder / "quorvelcal.CFG").write_bytes(birthday_file(*birthdays))
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith(("QT_", "WINEPATH", "QC_"))}
+        self.env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all", TZ="UTC", LANG="zh_CN.UTF-8", LC_ALL="",
+                        PATH=f"{self.bin}:{os.environ['PATH']}")
+        self.log = open(self.dir / "program.log", "w")
+        self.today = datetime.datetime.now(datetime.timezone.utc).date()
+        self.proc = subprocess.Popen(["wine", *command], cwd=self.folder, env=self.env,
+                                     stdout=self.log, stderr=subprocess.STDOUT)
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env)
+        subprocess.run(["wineserver", "-w"], env=self.env)
+        try:
+            self.proc.wait(10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+        self.log.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def opened_addresses(self):
+        return self.opened.read_text().splitlines() if self.opened.exists() else []
+
+    def window(self, caption, timeout=30.0):
+        return wait_for(lambda: visible(caption), timeout, f"a window '{caption}'")[0]
+
+
+def birthday_file(remind_days, people):
+    data = bytearray([remind_days]) + bytes(52)
+    for month, day, name in people:
+        raw = name.encode("cp936")
+        data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
+    return bytes(data)
+
+
+@pytest.fixture(scope="session", autouse=True)
+def prefix():
+    global PREFIX
+    if not ZIP.is_file():
+        pytest.exit(f"no ZIP at {ZIP}: run scripts/test-windows", 2)
+    made = None
+    if not PREFIX:
+        made = tempfile.mkdtemp(prefix="qc-wine-")
+        PREFIX = made + "/prefix"
+        subprocess.run(["wineboot", "-i"], env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all",
+                                                    WINEDLLOVERRIDES="mscoree,mshtml="), check=True,
+                       capture_output=True)
+    # Wine's shell hands addresses to the host's standard openers (the tests' stand-ins for them).
+    for value, opener in (("Browsers", "xdg-open"), ("Mailers", "xdg-email")):
+        subprocess.run(["wine", "reg", "add", "HKCU\\Software\\Wine\\WineBrowser", "/v", value, "/d", opener, "/f"],
+                       env=dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all"), check=True, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=dict(os.environ, WINEPREFIX=PREFIX))
+    yield PREFIX
+    if made:
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=PREFIX))
+        shutil.rmtree(made, ignore_errors=True)
+
+
+@pytest.fixture
+def start():
+    """start(birthdays=(remind days, [(month, day, name), ...]) or None for no birthday file,
+    command=the Windows command line that starts the program)."""
+    programs = []
+
+    def run(birthdays=None, command=("quorvelcal.exe",)):
+        programs.append(Program(birthdays, command))
+        return programs[-1]
+
+    yield run
+    for program in programs:
+        program.stop()

@@ -1,0 +1,98 @@
+"""Roads of the Windows program under Wine, as a Windows user takes them."""
+import subprocess
+import time
+
+from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visible, wait_for, \
+    wine_processes, windows_path, xdotool
+
+# Points of the main window's client area: the buttons of the control strip (it starts at y 184).
+OPEN_NOTE = (156, 236)
+BIRTHDAYS = (356, 204)
+HIDE = (356, 236)
+ABOUT = (420, 204)
+# Points of the about dialog: the mail and the web address.
+MAIL, WEB = (80, 90), (80, 114)
+# Points of the birthday dialog: month, day and name fields, 添加 and OK.
+MONTH, DAY, NAME, ADD, OK = (20, 148), (80, 148), (224, 148), (224, 53), (229, 188)
+
+
+def test_main_window_and_the_note_in_notepad(start):
+    program = start()
+    main = program.window(MAIN_CAPTION)
+    box = geometry(main)
+    assert (box["WIDTH"], box["HEIGHT"]) == (441, 273)
+
+    click(main, *OPEN_NOTE)
+    day = program.today
+    note = program.folder / f"{day.year % 100:02d}{day.month:02d}{day.day:02d}.QVN"
+    wait_for(note.exists, what="the note")
+    assert note.read_bytes() == f"[At]{day.year}-{day.month}-{day.day}\r\n".encode()
+    # Notepad of the Windows directory, the note's path as the whole rest of the command line.
+    started = wait_for(lambda: wine_processes("NOTEPAD.EXE"), what="Notepad")
+    assert started == ["C:\\windows\\NOTEPAD.EXE " + windows_path(note)]
+    wait_for(lambda: xdotool("search", "--name", note.name), what="Notepad's window on the note")
+
+
+def test_reminder_comes_before_the_main_window(start):
+    import datetime
+    today = datetime.datetime.now(datetime.timezone.utc).date()
+    program = start(birthdays=(3, [(today.month, today.day, "Alice")]))
+    reminder = program.window(TITLE)
+    assert not visible(MAIN_CAPTION)
+    xdotool("windowfocus", reminder, "key", "Return")
+    program.window(MAIN_CAPTION)
+
+
+def test_birthday_dialog_saves_a_byte_exact_file(start):
+    program = start(birthdays=(5, [(3, 7, "张三")]))
+    main = program.window(MAIN_CAPTION)
+    click(main, *BIRTHDAYS)
+    dialog = program.window("QuorvelCal  Birthday Notify")
+    for point, text in ((MONTH, "12"), (DAY, "31"), (NAME, "Bob")):
+        click(dialog, *point)
+        xdotool("type", "--delay", "80", text)
+    click(dialog, *ADD)
+    click(dialog, *OK)
+    wait_for(lambda: not visible("QuorvelCal  Birthday Notify"), what="the dialog to close")
+    assert (program.folder / "quorvelcal.CFG").read_bytes() == birthday_file(5, [(3, 7, "张三"), (12, 31, "Bob")])
+    assert sorted(p.name for p in program.folder.iterdir() if p.is_file() and not p.suffix == ".dll") == \
+        ["LICENSE", "README.md", "quorvelcal.CFG", "quorvelcal.exe"]
+
+
+def test_hidden_window_comes_back_through_the_tray_icon(start):
+    program = start()
+    main = program.window(MAIN_CAPTION)
+    click(main, *HIDE)
+    wait_for(lambda: not visible(MAIN_CAPTION), what="the main window to hide")
+    # Without a notification area of the desktop's own, Wine shows its icons in a tray window.
+    tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$"), what="Wine's tray")[0]
+    click(tray, 8, 8)
+    program.window(MAIN_CAPTION)
+
+
+def initial_state(window):
+    info = subprocess.run(["xwininfo", "-all", "-id", window], capture_output=True, text=True).stdout
+    return next((line.split("is ")[-1].strip() for line in info.splitlines() if "Initial state" in line), "")
+
+
+def test_a_shortcut_set_to_run_minimised_is_obeyed(start):
+    # start /min hands the program a show command that asks for a minimised window, as a shortcut
+    # set to "Minimised" does. Without a window manager Wine asks the X server for an icon.
+    program = start(command=["start", "/min", "quorvelcal.exe"])
+    wait_for(lambda: any(initial_state(w) == "Iconic State"
+                         for w in xdotool("search", "--name", "^" + MAIN_CAPTION + "$")),
+             what="the main window, asked for as an icon")
+    program.stop()
+    program = start()
+    assert initial_state(program.window(MAIN_CAPTION)) == "Normal State"
+
+
+def test_about_dialog_links_go_to_the_shell(start):
+    program = start()
+    click(program.window(MAIN_CAPTION), *ABOUT)
+    about = program.window("关于")
+    click(about, *WEB)
+    wait_for(program.opened_addresses, what="the web address opened")
+    click(about, *MAIL)
+    wait_for(lambda: len(program.opened_addresses()) == 2, what="the mail address opened")
+    assert program.opened_addresses() == ["https://quorvel.example/", "mailto:qc@quorvel.example"]
