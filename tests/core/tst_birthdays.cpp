@@ -416,9 +416,10 @@ void TestBirthdays::failedSaveLeavesOldFile()
     }
     // Only a folder that refuses the new file is named, with the system's own separators.
     const QString message = kind == QLatin1String("sys")
-        ? QStringLiteral("无法保存生日：文件夹“%"
-                         "1”不可写。新的生日文件要先在这个文件夹里写好，再换下旧的，请让这个文件夹可写")
-              .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()))
+        ? QStringLiteral(
+            "无法保存生日文件“%1”：文件夹“%2”不可写。新的生日文件要先在这个文件夹里写好，再换下旧的，"
+            "请让这个文件夹可写")
+              .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(QFileInfo(path).absolutePath()))
         : QStringLiteral("File access denied");
 
     try {
