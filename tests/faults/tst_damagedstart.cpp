@@ -108,6 +108,9 @@ private Q_SLOTS:
     // The list on a drive that is not there: said at start-up, where it points, and never written.
     void linkToAMissingFolder()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Qt makes a Windows shortcut (.lnk) for a link, a file of its own that is not followed");
+#endif
         qctest::ProgramDir dir;
         const QString path = qc::birthdayFilePath();
         const QString target = dir.filePath(QStringLiteral("unmounted/quorvelcal.CFG"));
