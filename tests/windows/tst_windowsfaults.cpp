@@ -64,7 +64,10 @@ private slots:
                 loadBirthdayFile(path);
                 QFAIL("a file held without sharing was read");
             } catch (const EInOutError &error) {
-                QCOMPARE(error.message(), QStringLiteral("File access denied"));
+                QCOMPARE(error.errorCode(), IoError::AccessDenied);
+                QCOMPARE(error.message(),
+                    QStringLiteral("生日文件“%1”无法读入：File access denied")
+                        .arg(QDir::toNativeSeparators(path)));
             }
             try {
                 saveBirthdayFile(path, record(9));
