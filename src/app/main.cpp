@@ -1,6 +1,7 @@
 // The program entry: the start-up sequence. The three windows are created once here and live
 // until the program ends; the birthdays are loaded and announced before the main window shows.
 #include "core/platform.h"
+#include "forms/messages.h"
 #include "forms/startup.h"
 
 #include <QApplication>
@@ -41,6 +42,8 @@ int main(int argc, char *argv[])
     if (!qc::programDirectoryUsable())
         return 1;
     qc::ProgramWindows windows;
+    // The taskbar entry is in place before the start-up reminders, which show while it is up.
+    qc::platform::attachTaskbarEntry(&windows.mainform, windows.mainform.winId(), qc::applicationTitle());
     windows.loadAndRemind();
     showMainWindow(windows.mainform);
     app.exec();

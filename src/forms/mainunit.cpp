@@ -335,7 +335,7 @@ void Tmainform::BitBtn4Click()
         // Without a notification area nothing could bring a hidden window back.
         if (m_itask->isAvailable())
             hide();
-        else
+        else if (!qc::platform::minimizeToTaskbarEntry())
             showMinimized();
     });
 }
@@ -399,6 +399,7 @@ void Tmainform::remindBirthdays(bool atStartup)
 void Tmainform::iTaskClick(QObject *)
 {
     qc::guarded([&] {
+        qc::platform::restoreFromTaskbarEntry();
         if (isMinimized())
             showNormal();
         else
