@@ -15,7 +15,13 @@ void showMainWindow(Tmainform &mainform)
 {
     switch (qc::platform::startShowCommand()) {
     case qc::platform::StartShow::Minimized:
-        mainform.showMinimized();
+        // Where the program has a taskbar entry of its own, it starts as that entry alone.
+        if (qc::platform::hasTaskbarEntry()) {
+            mainform.show();
+            qc::platform::minimizeToTaskbarEntry();
+        } else {
+            mainform.showMinimized();
+        }
         break;
     case qc::platform::StartShow::Maximized:
         mainform.showMaximized();

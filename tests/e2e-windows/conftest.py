@@ -6,8 +6,13 @@ fresh Wine prefix (QC_WINEPREFIX). Without a window manager Wine's top-level win
 of their client area, so xdotool finds them by caption and measures them; Notepad is Wine's own
 C:\\windows\\NOTEPAD.EXE, whose Unix process carries the Windows command line it was started with.
 
+The taskbar roads run in a Wine desktop with its shell (a taskbar, as on Windows), inside which
+windows are not X windows: there toplevels.exe, a helper of the cross build, reports the windows
+and the taskbar's buttons as Windows sees them, and clicks go to points of the screen.
+
 Fixture: `start` (unpacks and starts the program, ends everything of the prefix after the test).
 """
+import json
 import datetime
 import os
 import shutil
@@ -21,6 +26,8 @@ import pytest
 
 ZIP = Path(os.environ.get("QC_ZIP", "build-windows/quorvelcal-1.0-windows-x86_64.zip")).resolve()
 PREFIX = os.environ.get("QC_WINEPREFIX", "")
+TOPLEVELS = Path(os.environ.get("QC_TOPLEVELS", "build-windows/toplevels.exe")).resolve()
+SCREEN = "1280x1024"  # the stage's X screen, which the shell's desktop fills
 MAIN_CAPTION = "Quorvel Calendar V1.0"
 TITLE = "Quorvel日历记事本 V1.0"
 
@@ -59,6 +66,11 @@ def click(window, x, y):
     time.sleep(0.5)
 
 
+def click_at(x, y):
+    xdotool("mousemove", x, y, "click", 1)
+    time.sleep(0.5)
+
+
 def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
@@ -77,7 +89,7 @@ def wine_processes(name):
 
 
 class Program:
-    def __init__(self, birthdays, command):
+    def __init__(self, birthdays, command, shell):
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-windows-"))
         with zipfile.ZipFile(ZIP) as archive:
             names = {n.split("/")[0] for n in archive.namelist()}
@@ -98,8 +110,37 @@ class Program:
                         PATH=f"{self.bin}:{os.environ['PATH']}")
         self.log = open(self.dir / "program.log", "w")
         self.today = datetime.datetime.now(datetime.timezone.utc).date()
+        self.use_shell(shell)
         self.proc = subprocess.Popen(["wine", *command], cwd=self.folder, env=self.env,
                                      stdout=self.log, stderr=subprocess.STDOUT)
+
+    def wine(self, *args):
+        # Output through a file: Wine's desktop, started by the first program, inherits the handle
+        # and keeps it open long after the program ends, so a pipe would never reach its end.
+        with tempfile.TemporaryFile() as out:
+            subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL, check=True)
+            out.seek(0)
+            return out.read()
+
+    def use_shell(self, shell):
+        """Every Wine program of the prefix in the desktop with the shell, or each in X windows of its own."""
+        explorer = "HKCU\\Software\\Wine\\Explorer"
+        if shell:
+            self.wine("reg", "add", explorer, "/v", "Desktop", "/d", "shell", "/f")
+            self.wine("reg", "add", explorer + "\\Desktops", "/v", "shell", "/d", SCREEN, "/f")
+            # The shell up before the program: it lists the windows made after it.
+            wait_for(lambda: any(w.get("class") == "Shell_TrayWnd" for w in self.toplevels()), what="Wine's taskbar")
+        else:
+            subprocess.run(["wine", "reg", "delete", explorer, "/v", "Desktop", "/f"], env=self.env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def toplevels(self):
+        """The top-level windows and the taskbar's buttons, as Windows reports them."""
+        return [json.loads(line) for line in self.wine(TOPLEVELS).decode().splitlines() if line.strip()]
+
+    def windows(self):
+        """The program's own top-level windows."""
+        return [w for w in self.toplevels() if w.get("program") == "quorvelcal.exe"]
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env)
@@ -129,8 +170,8 @@ def birthday_file(remind_days, people):
 @pytest.fixture(scope="session", autouse=True)
 def prefix():
     global PREFIX
-    if not ZIP.is_file():
-        pytest.exit(f"no ZIP at {ZIP}: run scripts/test-windows", 2)
+    if not ZIP.is_file() or not TOPLEVELS.is_file():
+        pytest.exit(f"no ZIP at {ZIP} or no {TOPLEVELS}: run scripts/test-windows", 2)
     made = None
     if not PREFIX:
         made = tempfile.mkdtemp(prefix="qc-wine-")
@@ -152,11 +193,11 @@ def prefix():
 @pytest.fixture
 def start():
     """start(birthdays=(remind days, [(month, day, name), ...]) or None for no birthday file,
-    command=the Windows command line that starts the program)."""
+    command=the Windows command line that starts the program, shell=in a desktop with a taskbar)."""
     programs = []
 
-    def run(birthdays=None, command=("quorvelcal.exe",)):
-        programs.append(Program(birthdays, command))
+    def run(birthdays=None, command=("quorvelcal.exe",), shell=False):
+        programs.append(Program(birthdays, command, shell))
         return programs[-1]
 
     yield run

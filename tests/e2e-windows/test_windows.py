@@ -1,6 +1,4 @@
 """Roads of the Windows program under Wine, as a Windows user takes them."""
-import subprocess
-import time
 
 from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visible, wait_for, \
     wine_processes, windows_path, xdotool
@@ -68,23 +66,6 @@ def test_hidden_window_comes_back_through_the_tray_icon(start):
     tray = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$"), what="Wine's tray")[0]
     click(tray, 8, 8)
     program.window(MAIN_CAPTION)
-
-
-def initial_state(window):
-    info = subprocess.run(["xwininfo", "-all", "-id", window], capture_output=True, text=True).stdout
-    return next((line.split("is ")[-1].strip() for line in info.splitlines() if "Initial state" in line), "")
-
-
-def test_a_shortcut_set_to_run_minimised_is_obeyed(start):
-    # start /min hands the program a show command that asks for a minimised window, as a shortcut
-    # set to "Minimised" does. Without a window manager Wine asks the X server for an icon.
-    program = start(command=["start", "/min", "quorvelcal.exe"])
-    wait_for(lambda: any(initial_state(w) == "Iconic State"
-                         for w in xdotool("search", "--name", "^" + MAIN_CAPTION + "$")),
-             what="the main window, asked for as an icon")
-    program.stop()
-    program = start()
-    assert initial_state(program.window(MAIN_CAPTION)) == "Normal State"
 
 
 def test_about_dialog_links_go_to_the_shell(start):
