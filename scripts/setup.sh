@@ -14,7 +14,7 @@ if [[ "${1:-}" == "--test" ]]; then
                desktop-file-utils appstream imagemagick
                python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox sway grim)
     packages+=(locales)
-    packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine unzip x11-utils)
+    packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine unzip)
 fi
 
 # The locales the texts are checked under, generated once.
