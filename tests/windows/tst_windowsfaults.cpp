@@ -1,12 +1,16 @@
-// Faults of the Windows kind around the birthday file: a file another program holds open without
+// Faults of the Windows kind around the program's files: a file another program holds open without
 // sharing it (a backup tool, an editor, a virus scanner) can be neither read nor replaced, and the
-// user is told so while the file stays as it was.
+// user is told so while the file stays as it was; a program folder deeper than the old 260-character
+// path limit keeps its files as any other does.
 #include "core/birthdays.h"
+#include "core/daynotes.h"
 #include "core/errors.h"
 #include "core/programdir.h"
 #include "testsupport.h"
 
 #include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <qt_windows.h>
@@ -82,6 +86,39 @@ private slots:
             QStringList { QStringLiteral("quorvelcal.CFG") });
         const BirthdayFileContents contents = loadBirthdayFile(path);
         QCOMPARE(contents.remindDays.value_or(-1), 3);
+    }
+
+    void programFolderBeyondThePathLimit()
+    {
+        QTemporaryDir top;
+        QString folder = top.path();
+        while (folder.size() < MAX_PATH + 20)
+            folder += QStringLiteral("/日历记事本的文件夹_%1").arg(folder.size());
+        QVERIFY(QDir().mkpath(folder));
+        setProgramFilePathForTesting(folder + QStringLiteral("/quorvelcal.exe"));
+        const auto restore = qScopeGuard([] { setProgramFilePathForTesting(QString()); });
+
+        // The birthday file is replaced whole and read back there.
+        const QString path = birthdayFilePath();
+        QVERIFY(QDir::toNativeSeparators(path).size() > MAX_PATH);
+        const QByteArray contents
+            = serializeBirthdayFile(4, { birthdayEntry(3, 7, QByteArray("\xd5\xc5\xc8\xfd")) });
+        saveBirthdayFile(path, contents);
+        saveBirthdayFile(path, contents);
+        QCOMPARE(qctest::readFile(path), contents);
+        QCOMPARE(loadBirthdayFile(path).remindDays.value_or(-1), 4);
+
+        // A note is made with its header, its size read, and Notepad given its whole path.
+        EditorCommand started;
+        setNoteLauncher([&](const EditorCommand &command) { started = command; });
+        const auto launcher = qScopeGuard([] { setNoteLauncher({}); });
+        openNote(2026, 12, 9);
+        QCOMPARE(qctest::readFile(folder + QStringLiteral("/261209.QVN")), QByteArray("[At]2026-12-9\r\n"));
+        QCOMPARE(noteSize(2026, 12, 9), 15);
+        QVERIFY(started.nativeArguments.endsWith(
+            QDir::toNativeSeparators(folder + QStringLiteral("/261209.QVN"))));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System),
+            (QStringList { QStringLiteral("261209.QVN"), QStringLiteral("quorvelcal.CFG") }));
     }
 };
 
