@@ -1,6 +1,10 @@
 """Roads of the Windows program under Wine, as a Windows user takes them."""
+import subprocess
+import time
 
-from conftest import MAIN_CAPTION, TITLE, birthday_file, click, geometry, visible, wait_for, \
+import pytest
+
+from conftest import MAIN_CAPTION, TITLE, TOPLEVELS, birthday_file, click, geometry, visible, wait_for, \
     wine_processes, windows_path, xdotool
 
 # Points of the main window's client area: the buttons of the control strip (it starts at y 184).
@@ -8,6 +12,8 @@ OPEN_NOTE = (156, 236)
 BIRTHDAYS = (356, 204)
 HIDE = (356, 236)
 ABOUT = (420, 204)
+# The clock's date panel in the client area: left, top, width, height.
+DATE_PANEL = (12, 196, 80, 16)
 # Points of the about dialog: the mail and the web address.
 MAIL, WEB = (80, 90), (80, 114)
 # Points of the birthday dialog: month, day and name fields, 添加 and OK.
@@ -77,3 +83,29 @@ def test_about_dialog_links_go_to_the_shell(start):
     click(about, *MAIL)
     wait_for(lambda: len(program.opened_addresses()) == 2, what="the mail address opened")
     assert program.opened_addresses() == ["https://quorvel.example/", "mailto:qc@quorvel.example"]
+
+
+@pytest.mark.xfail(strict=True, reason="Wine keeps each regional setting a process has read in that process "
+                   "and never reads it again; only the process that changes a setting sees the change (on Windows "
+                   "every process does). The program's side, in-process: tests/windows/tst_regionalsettings.")
+def test_the_clock_follows_a_change_of_the_regional_settings(start):
+    program = start()
+    main = program.window(MAIN_CAPTION)
+    box = geometry(main)
+
+    def date_panel():
+        # The pixels of the clock's date panel (the control strip's first field).
+        x, y = box["X"] + DATE_PANEL[0], box["Y"] + DATE_PANEL[1]
+        return subprocess.run(["import", "-window", "root", "-crop", f"{DATE_PANEL[2]}x{DATE_PANEL[3]}+{x}+{y}",
+                               "rgb:-"], capture_output=True, check=True).stdout
+
+    def settings_changed_to(short_date):
+        """Changes the short date format as the regional settings' panel does; returns the old one."""
+        return program.wine(TOPLEVELS, "--short-date", short_date).decode().strip()
+
+    # Drawn and steady: the date stays as it is from one tick of the clock to the next.
+    first = wait_for(lambda: (a := date_panel()) == (time.sleep(1.5) or date_panel()) and a, what="a steady date")
+    original = settings_changed_to("dd.MM.yyyy")
+    wait_for(lambda: date_panel() != first, 5, "the date in the new format")
+    settings_changed_to(original)
+    wait_for(lambda: date_panel() == first, 5, "the date in the first format again")

@@ -2,6 +2,8 @@
 // caption, program, owner, whether it is visible, minimised and listed by the taskbar, its client
 // area and minimise box on the screen), then one per button of the shell's taskbar (the window it
 // stands for, whether it shows, where). Win32 alone, linked statically, so it runs in any prefix.
+// "toplevels --short-date FORMAT" changes the regional settings' short date format instead, and
+// prints the one it replaced.
 #include <windows.h>
 
 #include <string>
@@ -146,8 +148,27 @@ BOOL CALLBACK describeButton(HWND button, LPARAM)
 
 } // namespace
 
-int main()
+// The regional settings' panel changing the short date format: set, then announced to every
+// top-level window. Prints the format it replaces.
+int changeShortDate(const char *format)
 {
+    wchar_t previous[80] = {};
+    const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, previous, 80);
+    write(utf8(previous, length > 0 ? length - 1 : 0));
+    wchar_t wide[80] = {};
+    if (!MultiByteToWideChar(CP_ACP, 0, format, -1, wide, 80)
+        || !SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, wide))
+        return 1;
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"),
+        SMTO_ABORTIFHUNG, 5000, &ignored);
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && lstrcmpA(argv[1], "--short-date") == 0)
+        return changeShortDate(argv[2]);
     if (const HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr)) {
         // The shell brings its buttons up to date when a top-level window comes or goes: one that
         // comes and goes at once has it look again before they are read.
