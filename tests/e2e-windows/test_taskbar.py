@@ -42,7 +42,8 @@ def test_one_entry_with_the_program_title_follows_the_main_window(start):
     wait_for(lambda: window(program, MAIN_CAPTION) is None, what="the main window to go")
     assert the_entry(program)["minimised"]
     assert entries(program) == ([TITLE], [TITLE])
-    click_at(taskbar_button(program, entry)["x"], taskbar_button(program, entry)["y"])
+    button = taskbar_button(program, entry)
+    click_at(button["x"], button["y"])
     wait_for(lambda: window(program, MAIN_CAPTION), what="the main window back")
     assert not the_entry(program)["minimised"]
 

@@ -86,8 +86,8 @@ void write(const std::string &line)
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written, nullptr);
 }
 
-// The point of the window's minimise box, as the window itself answers a hit test; none (-1, -1)
-// where it has no such box or is not shown.
+// The point of the window's minimise box, as the window itself answers a hit test along the middle
+// of its caption; none (-1, -1) where it has no such box or is not shown.
 POINT minimiseBox(HWND hwnd)
 {
     RECT frame {};
@@ -96,13 +96,12 @@ POINT minimiseBox(HWND hwnd)
         return { -1, -1 };
     POINT client { 0, 0 };
     ClientToScreen(hwnd, &client);
-    for (int y = frame.top; y < client.y; ++y) {
-        for (int x = frame.right - 1; x > frame.left; --x) {
-            DWORD_PTR hit = 0;
-            if (SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit)
-                && hit == HTMINBUTTON)
-                return { x - 3, y + 3 };
-        }
+    const int y = (frame.top + client.y) / 2;
+    for (int x = frame.right - 1; x > frame.left; --x) {
+        DWORD_PTR hit = 0;
+        if (SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit)
+            && hit == HTMINBUTTON)
+            return { x - 3, y };
     }
     return { -1, -1 };
 }
