@@ -124,10 +124,13 @@ class Program:
 
     def use_shell(self, shell):
         """Every Wine program of the prefix in the desktop with the shell, or each in X windows of its own."""
-        explorer = "HKCU\\Software\\Wine\\Explorer"
+        explorer = "HKEY_CURRENT_USER\\Software\\Wine\\Explorer"
         if shell:
-            self.wine("reg", "add", explorer, "/v", "Desktop", "/d", "shell", "/f")
-            self.wine("reg", "add", explorer + "\\Desktops", "/v", "shell", "/d", SCREEN, "/f")
+            # Both values in one go: a Wine run between two separate ones starts into a half-set desktop.
+            settings = self.dir / "shell.reg"
+            settings.write_text(f'REGEDIT4\r\n\r\n[{explorer}]\r\n"Desktop"="shell"\r\n\r\n'
+                                f'[{explorer}\\Desktops]\r\n"shell"="{SCREEN}"\r\n')
+            self.wine("reg", "import", windows_path(settings))
             # The shell up before the program: it lists the windows made after it.
             wait_for(lambda: any(w.get("class") == "Shell_TrayWnd" for w in self.toplevels()), what="Wine's taskbar")
         else:
