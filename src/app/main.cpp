@@ -1,5 +1,6 @@
 // The program entry: the start-up sequence. The three windows are created once here and live
 // until the program ends; the birthdays are loaded and announced before the main window shows.
+#include "components/taskbarentry.h"
 #include "core/platform.h"
 #include "forms/messages.h"
 #include "forms/startup.h"
@@ -16,9 +17,9 @@ void showMainWindow(Tmainform &mainform)
     switch (qc::platform::startShowCommand()) {
     case qc::platform::StartShow::Minimized:
         // Where the program has a taskbar entry of its own, it starts as that entry alone.
-        if (qc::platform::hasTaskbarEntry()) {
+        if (qc::hasTaskbarEntry()) {
             mainform.show();
-            qc::platform::minimizeToTaskbarEntry();
+            qc::minimizeToTaskbarEntry();
         } else {
             mainform.showMinimized();
         }
@@ -49,7 +50,7 @@ int main(int argc, char *argv[])
         return 1;
     qc::ProgramWindows windows;
     // The taskbar entry is in place before the start-up reminders, which show while it is up.
-    qc::platform::attachTaskbarEntry(&windows.mainform, windows.mainform.winId(), qc::applicationTitle());
+    qc::attachTaskbarEntry(&windows.mainform, qc::applicationTitle());
     windows.loadAndRemind();
     showMainWindow(windows.mainform);
     app.exec();

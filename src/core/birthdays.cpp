@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -125,32 +124,6 @@ QString birthdayFilePath()
 QByteArray birthdayEntry(int month, int day, const QByteArray &name)
 {
     return cutBytes(twoDigits(month) + '-' + twoDigits(day) + "  " + name, BirthdayEntryBytes);
-}
-
-QStringList decodeBirthdayEntries(const QList<QByteArray> &entries)
-{
-    // Opened at the first entry that needs it: an empty or plain-ASCII list loads no code page tables.
-    std::optional<QStringDecoder> opened;
-    const auto decoder = [&opened]() -> QStringDecoder & {
-        if (!opened)
-            opened.emplace("windows-936", QStringConverter::Flag::Stateless);
-        return *opened;
-    };
-    QStringList texts;
-    texts.reserve(entries.size());
-    for (const QByteArray &entry : entries) {
-        const bool ascii = std::all_of(entry.cbegin(), entry.cend(), [](char c) { return (c & 0x80) == 0; });
-        if (ascii || !decoder().isValid()) {
-            texts.append(ascii ? QString::fromLatin1(entry) : cp936::decode(entry));
-            continue;
-        }
-        QString text = decoder().decode(entry);
-        // As cp936::decode: a lead byte at the very end, which the converter swallows, shows as U+FFFD.
-        if (cp936::cut(entry, entry.size()).size() != entry.size())
-            text += QChar(QChar::ReplacementCharacter);
-        texts.append(std::move(text));
-    }
-    return texts;
 }
 
 BirthdayRecord parseBirthdayEntry(const QByteArray &entry)

@@ -41,10 +41,6 @@ struct BirthdayRecord
 // "MM-DD" + "  " + name, cut to 100 bytes without splitting a character.
 QByteArray birthdayEntry(int month, int day, const QByteArray &name);
 
-// The texts the list shows, as cp936::decode gives them, with one converter for the whole list
-// (opening a converter per entry dominates the time to load a long list).
-QStringList decodeBirthdayEntries(const QList<QByteArray> &entries);
-
 // Month, day and name (at most 50 bytes) of an entry. Throws EConvertError when the month
 // or the day part is no number.
 BirthdayRecord parseBirthdayEntry(const QByteArray &entry);

@@ -1,13 +1,14 @@
-// Code page 936 through Qt's ICU-backed converter, or the system's tables where Qt has no ICU (Windows).
-// Every byte count of the program goes through here.
+// The code page layer's shared part: byte counts, cuts at character boundaries and Qt's converter.
+// Which converter encodes and decodes is each system's choice (cp936_posix.cpp, cp936_win.cpp).
 #include "cp936.h"
 
-#include "platform.h"
+#include "cp936_p.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace qc::cp936 {
 
@@ -15,46 +16,42 @@ namespace {
 
 constexpr const char *CodecName = "windows-936";
 
-bool isLeadByte(char c)
-{
-    const auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
-}
-
-// A fresh converter per operation: converters are not thread-safe, and the ICU-backed ones
-// keep their error flag across resetState(), which would make a cached one report stale errors.
-QStringEncoder newEncoder()
-{
-    QStringEncoder encoder(CodecName, QStringConverter::Flag::Stateless);
-    Q_ASSERT(encoder.isValid());
-    return encoder;
-}
-
-#ifdef Q_OS_WIN
-// Qt's Windows builds usually come without ICU and then have no converter for this code page;
-// the system's own tables stand in.
-bool qtConverts()
-{
-    static const bool valid = QStringEncoder(CodecName).isValid();
-    return valid;
-}
-#endif
-
 // Length of the code point starting at index i (a surrogate pair counts as one).
 qsizetype codePointLength(QStringView text, qsizetype i)
 {
     return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
 }
 
+QString decodeWith(QStringDecoder &decoder, const QByteArray &bytes)
+{
+    QString text = decoder.decode(bytes);
+    // The converter silently swallows a lead byte at the very end; show it like any other bad byte.
+    if (cut(bytes, bytes.size()).size() != bytes.size())
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
+}
+
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return (c & 0x80) == 0; });
+}
+
 } // namespace
+
+namespace withQt {
+
+bool available()
+{
+    static const bool valid = QStringEncoder(CodecName).isValid();
+    return valid;
+}
 
 QByteArray encode(QStringView text, bool *ok)
 {
-#ifdef Q_OS_WIN
-    if (!qtConverts())
-        return platform::encodeCodePage936(text, ok);
-#endif
-    QStringEncoder encoder = newEncoder();
+    // A fresh converter per operation: converters are not thread-safe, and the ICU-backed ones
+    // keep their error flag across resetState(), which would make a cached one report stale errors.
+    QStringEncoder encoder(CodecName, QStringConverter::Flag::Stateless);
+    Q_ASSERT(encoder.isValid());
     QByteArray bytes = encoder.encode(text);
     // The converter drops a high surrogate at the very end (it waits for its partner);
     // store it as "?" like every other character that cannot be stored.
@@ -65,26 +62,38 @@ QByteArray encode(QStringView text, bool *ok)
     return bytes;
 }
 
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
+    Q_ASSERT(decoder.isValid());
+    return decodeWith(decoder, bytes);
+}
+
+QStringList decodeEach(const QList<QByteArray> &texts)
+{
+    // Opened at the first text that needs it: an empty or plain-ASCII list loads no code page tables.
+    std::optional<QStringDecoder> opened;
+    QStringList decoded;
+    decoded.reserve(texts.size());
+    for (const QByteArray &bytes : texts) {
+        if (isAscii(bytes)) {
+            decoded.append(QString::fromLatin1(bytes));
+            continue;
+        }
+        if (!opened)
+            opened.emplace(CodecName, QStringConverter::Flag::Stateless);
+        decoded.append(decodeWith(*opened, bytes));
+    }
+    return decoded;
+}
+
+} // namespace withQt
+
 bool canEncode(QStringView text)
 {
     bool ok = false;
     encode(text, &ok);
     return ok;
-}
-
-QString decode(const QByteArray &bytes)
-{
-#ifdef Q_OS_WIN
-    if (!qtConverts())
-        return platform::decodeCodePage936(bytes);
-#endif
-    QStringDecoder decoder(CodecName, QStringConverter::Flag::Stateless);
-    Q_ASSERT(decoder.isValid());
-    QString text = decoder.decode(bytes);
-    // The converter silently swallows a lead byte at the very end; show it like any other bad byte.
-    if (cut(bytes, bytes.size()).size() != bytes.size())
-        text += QChar(QChar::ReplacementCharacter);
-    return text;
 }
 
 qsizetype byteLength(QStringView text)

@@ -1,9 +1,12 @@
 // The code-page-936 text layer. Stored and measured text is code-page-936 bytes
 // (a Chinese character takes two bytes); every length limit of the program counts these bytes.
+// Qt converts where it can (ICU); a Windows Qt without ICU leaves it to the system's tables.
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace qc::cp936 {
 
@@ -13,6 +16,9 @@ bool canEncode(QStringView text);
 
 // Text of the bytes; bytes that are no valid character decode to U+FFFD (for display only).
 QString decode(const QByteArray &bytes);
+// Each text as decode() gives it, with one converter for them all (opening a converter per text
+// dominates the time to load a long birthday list).
+QStringList decodeEach(const QList<QByteArray> &texts);
 
 // Number of bytes the text takes.
 qsizetype byteLength(QStringView text);

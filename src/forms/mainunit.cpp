@@ -6,11 +6,12 @@
 #include "UABOUT.h"
 #include "components/calendar.h"
 #include "components/glyphs.h"
+#include "components/regionalsettings.h"
+#include "components/taskbarentry.h"
 #include "components/trayicon.h"
 #include "core/clock.h"
 #include "core/dates.h"
 #include "core/daynotes.h"
-#include "core/platform.h"
 #include "fonts.h"
 #include "messages.h"
 #include "usetup.h"
@@ -120,7 +121,7 @@ Tmainform::Tmainform(QWidget *parent)
     setUpStatusBar();
     readClockFormats();
     // The clock follows a change of the regional settings at once (Windows).
-    qc::platform::onRegionalSettingsChange(this, [this] {
+    qc::onRegionalSettingsChange(this, [this] {
         readClockFormats();
         Timer1Timer();
     });
@@ -335,7 +336,7 @@ void Tmainform::BitBtn4Click()
         // Without a notification area nothing could bring a hidden window back.
         if (m_itask->isAvailable())
             hide();
-        else if (!qc::platform::minimizeToTaskbarEntry())
+        else if (!qc::minimizeToTaskbarEntry())
             showMinimized();
     });
 }
@@ -399,7 +400,7 @@ void Tmainform::remindBirthdays(bool atStartup)
 void Tmainform::iTaskClick(QObject *)
 {
     qc::guarded([&] {
-        qc::platform::restoreFromTaskbarEntry();
+        qc::restoreFromTaskbarEntry();
         if (isMinimized())
             showNormal();
         else

@@ -10,6 +10,7 @@
 #include "core/birthdays.h"
 #include "core/clock.h"
 #include "core/convert.h"
+#include "core/cp936.h"
 #include "core/errors.h"
 #include "fonts.h"
 #include "messages.h"
@@ -250,7 +251,7 @@ void TSetupForm::fillList(const QList<QByteArray> &entries)
     QListWidget *list = m_ui->ListBox1;
     list->clear();
 
-    const QStringList texts = qc::decodeBirthdayEntries(entries);
+    const QStringList texts = qc::cp936::decodeEach(entries);
     std::vector<SortKey> keys;
     keys.reserve(entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i)
@@ -272,7 +273,7 @@ void TSetupForm::fillList(const QList<QByteArray> &entries)
 void TSetupForm::insertEntry(const QByteArray &entry)
 {
     QListWidget *list = m_ui->ListBox1;
-    const QString text = qc::decodeBirthdayEntries({ entry }).constFirst();
+    const QString text = qc::cp936::decodeEach({ entry }).constFirst();
     const SortKey key { collationKey(m_collator, text), &entry };
     // After every equal entry: the first row whose entry sorts above the new one.
     int low = 0;

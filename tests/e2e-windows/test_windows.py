@@ -87,7 +87,7 @@ def test_about_dialog_links_go_to_the_shell(start):
 
 @pytest.mark.xfail(strict=True, reason="Wine keeps each regional setting a process has read in that process "
                    "and never reads it again; only the process that changes a setting sees the change (on Windows "
-                   "every process does). The program's side, in-process: tests/windows/tst_regionalsettings.")
+                   "every process does). The program's side, in-process: tst_regionalsettings.")
 def test_the_clock_follows_a_change_of_the_regional_settings(start):
     program = start()
     main = program.window(MAIN_CAPTION)

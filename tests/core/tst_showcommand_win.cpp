@@ -67,4 +67,4 @@ int main(int argc, char *argv[])
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "tst_showcommand.moc"
+#include "tst_showcommand_win.moc"

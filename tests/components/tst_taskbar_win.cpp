@@ -1,7 +1,7 @@
 // The program's taskbar entry: a window of its own with the program's title owns the main window,
 // so the taskbar lists the program once, by that title, exactly while one of its windows shows.
 // What the taskbar lists are the visible unowned top-level windows without the tool-window style.
-#include "core/platform.h"
+#include "components/taskbarentry.h"
 
 #include <QDialog>
 #include <QTest>
@@ -52,13 +52,13 @@ private slots:
         m_main = std::make_unique<QWidget>();
         m_main->setWindowTitle(QStringLiteral("Quorvel Calendar V1.0"));
         m_main->resize(441, 273);
-        qc::platform::attachTaskbarEntry(m_main.get(), m_main->winId(), ProgramTitle);
-        QVERIFY(qc::platform::hasTaskbarEntry());
+        qc::attachTaskbarEntry(m_main.get(), ProgramTitle);
+        QVERIFY(qc::hasTaskbarEntry());
     }
     void cleanup()
     {
         m_main.reset();
-        QVERIFY(!qc::platform::hasTaskbarEntry());
+        QVERIFY(!qc::hasTaskbarEntry());
         QTRY_VERIFY(taskbarWindows().isEmpty());
     }
 
@@ -107,7 +107,7 @@ private slots:
         QTRY_VERIFY(!IsWindowVisible(main));
         QVERIFY(!IsIconic(main));
         // The notification-area icon brings it back, the main window in front.
-        qc::platform::restoreFromTaskbarEntry();
+        qc::restoreFromTaskbarEntry();
         QTRY_VERIFY(IsWindowVisible(main));
         QVERIFY(!IsIconic(entry));
         QTRY_COMPARE(GetActiveWindow(), main);
@@ -118,7 +118,7 @@ private slots:
     {
         // A shortcut set to "Minimised": the program starts as its taskbar entry alone.
         m_main->show();
-        QVERIFY(qc::platform::minimizeToTaskbarEntry());
+        QVERIFY(qc::minimizeToTaskbarEntry());
         QTRY_COMPARE(taskbarWindows().size(), 1);
         const HWND entry = taskbarWindows().constFirst();
         QTRY_VERIFY(IsIconic(entry));
@@ -134,4 +134,4 @@ private:
 };
 
 QTEST_MAIN(TestTaskbar)
-#include "tst_taskbar.moc"
+#include "tst_taskbar_win.moc"

@@ -76,4 +76,4 @@ private:
 };
 
 QTEST_MAIN(TestRegionalSettings)
-#include "tst_regionalsettings.moc"
+#include "tst_regionalsettings_win.moc"

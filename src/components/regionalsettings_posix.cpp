@@ -1,0 +1,8 @@
+// The locale is fixed when the program starts: there is no change to follow.
+#include "regionalsettings.h"
+
+namespace qc {
+
+void onRegionalSettingsChange(QWidget *, const std::function<void()> &) { }
+
+} // namespace qc
