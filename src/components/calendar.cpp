@@ -118,7 +118,7 @@ QString TCalendar::CellLabel(int column, int row) const
 
 int TCalendar::MonthLength(int year, int month) const
 {
-    return qc::layout::monthLength(month, LeapYear(year));
+    return qc::monthLength(month, LeapYear(year));
 }
 
 int TCalendar::CurrentMonthLength() const

@@ -85,7 +85,6 @@ protected:
     // Emits OnKeyDown; an override may also cancel by setting key to 0.
     virtual void KeyDown(int &key, Qt::KeyboardModifiers modifiers);
 
-    bool isSelecting() const { return m_selecting; }
     // The keyboard focus is ours within our window, whether or not the window is active.
     bool isActiveControl() const;
 

@@ -1,3 +1,4 @@
+// The pictures from the resources: a button picture split into its normal and greyed images.
 #include "glyphs.h"
 
 #include <QFile>

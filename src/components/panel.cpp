@@ -1,3 +1,4 @@
+// TPanel's and TBevel's painting.
 #include "panel.h"
 
 #include <QPainter>

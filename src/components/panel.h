@@ -1,7 +1,7 @@
 // TPanel: a caption or picture holder drawn the way classic desktop panels were: an optional sunken
 // single border, an outer bevel, a gap of BorderWidth pixels in the panel's colour, an inner bevel.
 // The main window's banner, control strip, clock panels and status bar panels (with a frame of
-// their own instead of bevels) and the about dialog's panels use it.
+// their own instead of bevels), the birthday dialog's panel and the about dialog's panels use it.
 // TBevel: a lowered separator line along one edge of its rectangle.
 #pragma once
 

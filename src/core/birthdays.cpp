@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "convert.h"
 #include "cp936.h"
+#include "dates.h"
 #include "errors.h"
 #include "programdir.h"
 #include "regularfile.h"
@@ -14,8 +15,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-
-#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -90,21 +89,19 @@ int number(const QByteArray &text)
     return strToInt(cp936::decode(text)); // throws with the exact message
 }
 
-bool isLeap(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 int daysInYear(int year)
 {
-    return isLeap(year) ? 366 : 365;
+    return isLeapYear(year) ? 366 : 365;
 }
 
-constexpr std::array<int, 12> MonthLengths = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-
-int monthLength(int year, int month)
+bool isRemindDays(int value)
 {
-    return month == 2 && isLeap(year) ? 29 : MonthLengths[month - 1];
+    return value >= 0 && value <= MaxRemindDays;
+}
+
+EConvertError remindDaysOutOfRange()
+{
+    return EConvertError(QStringLiteral("提醒天数应为 0 到 255 之间的整数"));
 }
 
 } // namespace
@@ -201,8 +198,8 @@ BirthdayFileContents loadBirthdayFile(const QString &path)
 
 QByteArray serializeBirthdayFile(int remindDays, const QList<QByteArray> &entries)
 {
-    if (remindDays < 0 || remindDays > MaxRemindDays)
-        throw EConvertError(QStringLiteral("提醒天数应为 0 到 255 之间的整数"));
+    if (!isRemindDays(remindDays))
+        throw remindDaysOutOfRange();
 
     QByteArray data((entries.size() + 1) * BirthdayRecordSize, '\0');
     data[0] = static_cast<char>(remindDays);
@@ -269,7 +266,7 @@ NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day,
     if (!m || *m < 1 || *m > 12)
         return fail(Field::Month, QStringLiteral("月份应为 1 到 12 之间的整数"));
     // February always allows the 29th: the birthday is kept for every year.
-    const int lastDay = monthLength(2000, *m);
+    const int lastDay = daysInMonth(2000, *m);
     const std::optional<int> d = tryStrToInt(day);
     if (!d || *d < 1 || *d > lastDay)
         return fail(Field::Day, QStringLiteral("%1月的日期应为 1 到 %2 之间的整数").arg(*m).arg(lastDay));
@@ -288,16 +285,22 @@ NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day,
 int remindDaysFromText(const QString &text)
 {
     const int value = strToInt(text);
-    if (value < 0 || value > MaxRemindDays)
-        throw EConvertError(QStringLiteral("提醒天数应为 0 到 255 之间的整数"));
+    if (!isRemindDays(value))
+        throw remindDaysOutOfRange();
     return value;
+}
+
+std::optional<int> tryRemindDaysFromText(const QString &text)
+{
+    const std::optional<int> value = tryStrToInt(text);
+    return value && isRemindDays(*value) ? value : std::nullopt;
 }
 
 int dayOfYear(int year, int month, int day)
 {
     int result = day;
     for (int m = 1; m < month; ++m)
-        result += monthLength(year, m);
+        result += daysInMonth(year, m);
     return result;
 }
 

@@ -88,6 +88,8 @@ NewBirthdayEntry checkNewBirthdayEntry(const QString &month, const QString &day,
 // The remind-days text as a number 0..255. Throws EConvertError "'%s' is not a valid integer
 // value" for text that is no number, and a plain explanation for a number out of range.
 int remindDaysFromText(const QString &text);
+// The same without the error: nothing where remindDaysFromText throws.
+std::optional<int> tryRemindDaysFromText(const QString &text);
 
 // Day of the year, 1 for 1 January; a day past the month's end simply counts on.
 int dayOfYear(int year, int month, int day);
@@ -108,7 +110,6 @@ class ReminderDays
 {
 public:
     void add(QDate day) { m_days.insert(day); }
-    bool contains(QDate day) const { return m_days.contains(day); }
     // True when today, by the program's clock, has yet to get its check; never before a first check.
     bool todayDue() const;
 

@@ -20,12 +20,17 @@ bool isLeapYear(int year)
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
+int monthLength(int month, bool leapYear)
+{
+    static constexpr int CommonYear[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (month < 1 || month > 12)
+        return 0;
+    return CommonYear[month - 1] + (month == 2 && leapYear ? 1 : 0);
+}
+
 int daysInMonth(int year, int month)
 {
-    static constexpr int Days[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    if (month == 2 && isLeapYear(year))
-        return 29;
-    return Days[month - 1];
+    return monthLength(month, isLeapYear(year));
 }
 
 bool tryEncodeDate(int year, int month, int day, TDateTime &result)

@@ -1,6 +1,6 @@
 // The date value: a count of days with day 0 on 30 December 1899, the fraction the time of day;
-// proleptic Gregorian calendar, years 1 to 9999. Also the DateKey text and the calendar helpers
-// that the month grid, the notes and the reminders share.
+// proleptic Gregorian calendar, years 1 to 9999. Also the DateKey text (the grid's hint, the status
+// bar, a note's header line) and the one leap-year rule and month-length table of the program.
 #pragma once
 
 #include <QDate>
@@ -19,6 +19,8 @@ struct DateParts
 };
 
 bool isLeapYear(int year); // divisible by 4 and not by 100, or by 400
+// Days in month 1..12, February with its leap day when leapYear; 0 for any other month.
+int monthLength(int month, bool leapYear);
 int daysInMonth(int year, int month); // 28..31; month must be 1..12
 
 // Throws EConvertError "Invalid argument to date encode" for a year outside 1..9999,

@@ -1,3 +1,4 @@
+// The watched editor process and the errors that reach the user after their handler has ended.
 #include "editorprocess.h"
 
 #include <QDir>

@@ -1,5 +1,4 @@
-// Month placement, header labels and month lengths, kept free of painting and locale so they can
-// be tested directly.
+// Month placement and header labels, kept free of painting and locale so they can be tested directly.
 #include "monthlayout.h"
 
 namespace qc::layout {
@@ -34,14 +33,6 @@ QString headerLabel(const QStringList &abbreviatedNames, int startOfWeek, int co
     const int weekday = ((startOfWeek + column) % 7 + 7) % 7;
     const QString name = abbreviatedNames.value(weekday);
     return name.isEmpty() ? fallbackDayNames().at(weekday) : name;
-}
-
-int monthLength(int month, bool leapYear)
-{
-    static constexpr int CommonYear[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
-    if (month < 1 || month > 12)
-        return 0;
-    return CommonYear[month - 1] + (month == 2 && leapYear ? 1 : 0);
 }
 
 } // namespace qc::layout

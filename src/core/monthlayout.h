@@ -1,5 +1,5 @@
-// What is month-specific about the month grid: its shape, where each day of a month stands, what
-// the header cells say and how long a month is. The grid arithmetic itself is in gridlayout.h.
+// What is month-specific about the month grid: its shape, where each day of a month stands and what
+// the header cells say. The grid arithmetic itself is in gridlayout.h, month lengths in dates.h.
 #pragma once
 
 #include "gridlayout.h"
@@ -22,8 +22,5 @@ QPoint cellOfDay(int monthOffset, int day); // (column, row)
 // Weekday name of header column c, or the English fallback when the locale gives none.
 QString headerLabel(const QStringList &abbreviatedNames, int startOfWeek, int column);
 QStringList fallbackDayNames(); // "Sun" ... "Sat"
-
-// Days in month 1..12, February with its leap day when leapYear; 0 for any other month.
-int monthLength(int month, bool leapYear);
 
 } // namespace qc::layout

@@ -1,4 +1,4 @@
-// Font substitutions and the application style that sets the tooltip timing.
+// The design fonts' stand-in faces, unhinted text, and the application style that sets the tooltip timing.
 #include "fonts.h"
 
 #include <QApplication>

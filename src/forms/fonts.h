@@ -1,5 +1,6 @@
-// Fonts and tooltip timing for the whole program. The windows name their fonts as the original
-// desktop did ("宋体", "隶书", ...); Qt font substitutions map those names to fonts a Linux desktop has.
+// Fonts and tooltip timing for the whole program. The windows name their fonts as the design did
+// ("宋体", "隶书", ...); each name is given faces a Linux desktop has, which are asked for ahead of
+// the name itself (where none of them is installed, the name alone decides). Text is drawn unhinted.
 #pragma once
 
 #include <QFont>

@@ -1,4 +1,4 @@
-// The main window's wiring and handlers, and the small panel, bevel and spinner controls of its form.
+// The main window's wiring and handlers, and the up-down spinner control of its form.
 #include "mainunit.h"
 
 #include "ui_mainunit.h"

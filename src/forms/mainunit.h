@@ -1,6 +1,6 @@
 // The main window: title banner, month grid, control strip with the clock, the year and month
 // spinners and the six buttons, and the status bar. It wires every control to its handler and
-// owns the notification-area icon. The small controls the form is built from live here too.
+// owns the notification-area icon. The form's up-down spinner control (TUpDown) lives here too.
 #pragma once
 
 #include "components/panel.h"
@@ -64,8 +64,6 @@ public:
     void setAboutForm(TAboutForm *form) { m_aboutForm = form; }
 
     TCalendar *calendar() const;
-    TTrayIcon *trayIcon() const { return m_itask; }
-    QTimer *clockTimer() const { return m_timer; }
     QString statusText(int panel) const;
 
 public Q_SLOTS:

@@ -1,3 +1,4 @@
+// The application's set-up and the start-up steps that run before the message loop (see startup.h).
 #include "startup.h"
 
 #include "components/glyphs.h"

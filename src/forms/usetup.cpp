@@ -9,7 +9,6 @@
 #include "components/panel.h"
 #include "core/birthdays.h"
 #include "core/clock.h"
-#include "core/convert.h"
 #include "core/cp936.h"
 #include "core/errors.h"
 #include "fonts.h"
@@ -126,8 +125,7 @@ void TSetupForm::BitBtn1Click()
 {
     qc::guarded([&] {
         QLineEdit *field = m_ui->Edit4;
-        const std::optional<int> value = qc::tryStrToInt(field->text());
-        if (!value || *value < 0 || *value > qc::MaxRemindDays) {
+        if (!qc::tryRemindDaysFromText(field->text())) {
             field->setFocus();
             field->selectAll();
         }
