@@ -161,15 +161,16 @@ namespace {
 
 // A link to a list on a drive or in a sync folder that is not there: its list is not empty, just
 // out of reach, and saving must neither break the link nor orphan the list.
-void refuseLinkToNowhere(const QString &path)
+void refuseLinkToNowhere(const QString &path, bool saving)
 {
     const std::optional<DanglingLink> link = danglingLink(path);
     if (link && !link->folderExists)
         throw EInOutError(IoError::AccessDenied,
             QStringLiteral(
                 "生日文件“%1”是一个链接，它指向的“%2”不存在（也许那个驱动器或同步文件夹还没有接上），"
-                "所以没有读入")
-                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link->target)));
+                "%3")
+                .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(link->target),
+                    saving ? QStringLiteral("所以没有保存") : QStringLiteral("所以没有读入")));
 }
 
 } // namespace
@@ -186,7 +187,7 @@ BirthdayFileContents loadBirthdayFile(const QString &path)
     }
     if (!data) {
         // A link to a file not created yet in a folder that is there starts a new list.
-        refuseLinkToNowhere(path);
+        refuseLinkToNowhere(path, false);
         return {};
     }
     if (data->size() > MaxBirthdayFileBytes)
@@ -230,7 +231,7 @@ void saveBirthdayFile(const QString &path, const QByteArray &contents)
     } else if (existing.exists()) {
         throw EInOutError(IoError::AccessDenied); // a folder, a pipe, a device: not ours to replace
     } else {
-        refuseLinkToNowhere(path);
+        refuseLinkToNowhere(path, true);
     }
 
     try {

@@ -109,6 +109,8 @@ void openNote(int year, int month, int day)
                     .arg(shownPath, QDir::toNativeSeparators(link->target)));
         try {
             writeWholeFile(path, noteHeader(year, month, day), WhenPresent::KeepExisting, isNoteFileName);
+        } catch (const EFolderNotSynced &) {
+            throw; // the note is there and complete: its message names it
         } catch (const EInOutError &error) {
             throw EInOutError(
                 error.errorCode(), QStringLiteral("无法创建日志“%1”：%2").arg(shownPath, error.message()));

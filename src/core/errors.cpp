@@ -1,6 +1,7 @@
 // The program's exception types and the texts of the I/O error codes.
 #include "errors.h"
 
+#include <cerrno>
 #include <utility>
 
 namespace qc {
@@ -40,6 +41,42 @@ QString ioErrorMessage(int errorCode)
     default:
         return QStringLiteral("I/O error %1").arg(errorCode);
     }
+}
+
+std::optional<int> ioErrorCodeFromErrno(int systemError)
+{
+    switch (systemError) {
+    case ENOENT:
+        return IoError::FileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return IoError::InvalidFilename;
+    case EMFILE:
+    case ENFILE:
+        return IoError::TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: // a folder where the file should be reads as access denied
+        return IoError::AccessDenied;
+    case ENOSPC:
+    case EFBIG:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return IoError::DiskFull;
+    case EIO:
+        return IoError::WriteFault; // errno 5 would read as "File access denied"
+    default:
+        return std::nullopt;
+    }
+}
+
+EInOutError ioErrorFromErrno(int systemError)
+{
+    if (const std::optional<int> code = ioErrorCodeFromErrno(systemError))
+        return EInOutError(*code);
+    return EInOutError(systemError, QStringLiteral("I/O error %1").arg(systemError));
 }
 
 QString errorBoxText(const QString &message)

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <exception>
+#include <optional>
 
 namespace qc {
 
@@ -57,6 +58,15 @@ constexpr int InvalidNumericInput = 106;
 
 // "File not found", "File access denied", "Read beyond end of file", ... or "I/O error %d".
 QString ioErrorMessage(int errorCode);
+
+// The program's own I/O error code for a system error number (errno); nullopt for a number that
+// has none. Callers choose their message from this code, never from the raw number: errno 4
+// (EINTR) or 101 (ENETUNREACH) is no "Too many open files" or "Disk full".
+std::optional<int> ioErrorCodeFromErrno(int systemError);
+
+// The error for a system error number: the program's text where a code fits, otherwise
+// "I/O error N", also for a number that happens to equal a code of its own text (100, 101 ...).
+EInOutError ioErrorFromErrno(int systemError);
 
 // The text of the ordinary error box: the message with "." appended when its last
 // character sorts above "." in byte order (the code-page-936 bytes of the message).

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -138,6 +139,31 @@ PathKind pathKind(const QString &path)
 #endif
 }
 
+#ifdef Q_OS_UNIX
+
+namespace {
+
+// The path with its longest leading part that exists made canonical by the system (links
+// followed, "." and ".." taken after them, as the system walks a path); the rest as written.
+QByteArray resolvedAsFarAsItExists(const QByteArray &path)
+{
+    for (qsizetype end = path.size(); end > 0; end = path.lastIndexOf('/', end - 1)) {
+        char *real = ::realpath(path.left(end).constData(), nullptr);
+        if (real) {
+            QByteArray resolved(real);
+            ::free(real); // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer
+            return resolved == "/" && end < path.size() ? path.mid(end) : resolved + path.mid(end);
+        }
+        if (errno != ENOENT && errno != ENOTDIR)
+            break;
+    }
+    return path;
+}
+
+} // namespace
+
+#endif
+
 QString finalLinkTarget(const QString &path)
 {
 #ifdef Q_OS_UNIX
@@ -155,7 +181,10 @@ QString finalLinkTarget(const QString &path)
         target.truncate(length);
         if (!target.startsWith('/'))
             target = current.left(current.lastIndexOf('/') + 1) + target;
-        current = target;
+        // The folder part as the system reaches it: "lnk/../x" is beside where lnk leads, not
+        // beside lnk. The last part is the next link to follow, or the file.
+        const qsizetype slash = target.lastIndexOf('/');
+        current = slash > 0 ? resolvedAsFarAsItExists(target.left(slash)) + target.mid(slash) : target;
     }
     return {};
 #else
@@ -174,8 +203,17 @@ std::optional<DanglingLink> danglingLink(const QString &path)
     const QString target = finalLinkTarget(path);
     if (target.isEmpty() || QFileInfo::exists(target))
         return std::nullopt;
+#ifdef Q_OS_UNIX
+    // The folder as the system finds it, not as text: a ".." left in the target (below a folder
+    // that is missing) must not be cleaned away into a folder that happens to exist.
+    const QByteArray folder = QFile::encodeName(target.left(target.lastIndexOf(u'/') + 1));
+    struct stat status
+    { };
+    return DanglingLink { target, ::stat(folder.constData(), &status) == 0 && S_ISDIR(status.st_mode) };
+#else
     const QFileInfo targetInfo(target);
     return DanglingLink { QDir::cleanPath(targetInfo.absoluteFilePath()), targetInfo.absoluteDir().exists() };
+#endif
 }
 
 } // namespace qc

@@ -18,7 +18,7 @@ std::optional<qint64> regularFileSize(const QString &path);
 // The file's bytes, at most maxBytes + 1 of them so that the caller can tell a file over its limit;
 // nullopt when nothing is at the path (a dangling link included). Throws EInOutError: "File access
 // denied" when the file can't be opened or is no regular file, "I/O error 30" (read fault) or the
-// classic code of the system's error when reading fails.
+// program's own code of the system's error when reading fails.
 std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes);
 
 // What is at a path, links followed: nothing (a link that leads nowhere included), a regular file
@@ -28,6 +28,9 @@ PathKind pathKind(const QString &path);
 
 // The path a link at the path leads to in the end, followed through every link on the way (the
 // path itself when it is no link), whether or not anything is there; empty for a loop of links.
+// Each link's target is resolved as the system resolves it: the folders on the way that exist are
+// taken with their links followed before a ".." after them, and the part from the first folder
+// that doesn't exist stays as written.
 QString finalLinkTarget(const QString &path);
 
 // A link whose final target does not exist: a drive or a sync folder not there, or a file not

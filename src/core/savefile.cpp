@@ -43,36 +43,6 @@ SaveHooks &hooks()
     return current;
 }
 
-// The classic code of the system errors that have one.
-std::optional<int> classicCode(int systemError)
-{
-    switch (systemError) {
-    case ENOENT:
-        return IoError::FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return IoError::InvalidFilename;
-    case EMFILE:
-    case ENFILE:
-        return IoError::TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR: // a folder where the file should be: the classic system says access denied
-        return IoError::AccessDenied;
-    case ENOSPC:
-    case EFBIG:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return IoError::DiskFull;
-    case EIO:
-        return IoError::WriteFault; // the classic "write fault"; errno 5 would read as "File access denied"
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 void setSaveHooksForTesting(SaveHooks newHooks)
@@ -85,19 +55,12 @@ EFolderNotWritable::EFolderNotWritable(QString folder)
     , m_folder(std::move(folder))
 { }
 
-int ioErrorCodeFromErrno(int systemError)
-{
-    return classicCode(systemError).value_or(systemError);
-}
-
-EInOutError ioErrorFromErrno(int systemError)
-{
-    if (const std::optional<int> code = classicCode(systemError))
-        return EInOutError(*code);
-    // Spelled out: errno 4 (EINTR) or 100 must not read as "Too many open files" or "Read beyond end of
-    // file".
-    return EInOutError(systemError, QStringLiteral("I/O error %1").arg(systemError));
-}
+EFolderNotSynced::EFolderNotSynced(const QString &path, const QString &folder, const QString &reason)
+    : EInOutError(IoError::WriteFault,
+        QStringLiteral("“%1”已经写好，但文件夹“%2”里它的目录项可能还没有写到磁盘上（%3），"
+                       "断电或拔出驱动器后可能找不到这次保存的内容")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder), reason))
+{ }
 
 bool isTemporaryNameFor(const QString &fileName, const QString &targetName)
 {
@@ -121,11 +84,12 @@ QByteArray encoded(const QString &path)
     return QFile::encodeName(path);
 }
 
-int syncFile(int fd)
+int syncFile(int fd, bool folder = false)
 {
+    const std::function<int(int)> &seam = folder ? hooks().folderFsync : hooks().fsync;
     int result = 0;
     do {
-        result = hooks().fsync ? hooks().fsync(fd) : ::fsync(fd);
+        result = seam ? seam(fd) : ::fsync(fd);
     } while (result != 0 && errno == EINTR);
     return result;
 }
@@ -300,29 +264,41 @@ bool writeAndSync(int fd, const QByteArray &contents)
     return writeAll(fd, contents) && syncFile(fd) == 0;
 }
 
-// A file that can't be created or put in place is refused access, unless the disk is full.
+// A file that can't be created or put in place is refused access, unless the disk is full; a
+// system error the program has no code for is named by its number.
 [[noreturn]] void throwForPlacing(int systemError)
 {
-    throw EInOutError(
-        ioErrorCodeFromErrno(systemError) == IoError::DiskFull ? IoError::DiskFull : IoError::AccessDenied);
+    const std::optional<int> code = ioErrorCodeFromErrno(systemError);
+    if (!code)
+        throw ioErrorFromErrno(systemError);
+    throw EInOutError(*code == IoError::DiskFull ? IoError::DiskFull : IoError::AccessDenied);
 }
 
 [[noreturn]] void throwForCreating(int systemError, const QString &directory)
 {
-    const int code = ioErrorCodeFromErrno(systemError);
-    if (code == IoError::DiskFull || code == IoError::TooManyOpenFiles)
-        throw EInOutError(code);
+    const std::optional<int> code = ioErrorCodeFromErrno(systemError);
+    if (!code)
+        throw ioErrorFromErrno(systemError);
+    if (*code == IoError::DiskFull || *code == IoError::TooManyOpenFiles)
+        throw EInOutError(*code);
     if (systemError == EACCES || systemError == EPERM || systemError == EROFS)
         throw EFolderNotWritable(directory);
     throw EInOutError(IoError::AccessDenied);
 }
 
-// The new name is in place: make the directory entry durable too, as far as the system allows.
-void syncDirectory(int directory)
+// The new name is in place: make the folder's entry durable too. A folder that can't be opened or
+// flushed by its kind (EINVAL: the file system has no such flush) is left as the system allows; a
+// flush that fails means the new name may not be on disk, which the user is told (the new file is
+// complete and stays).
+void syncDirectory(int directory, const QString &path, const QString &folder)
 {
     const Descriptor dir(::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd >= 0)
-        syncFile(dir.fd);
+    if (dir.fd < 0 || syncFile(dir.fd, true) == 0)
+        return;
+    const int systemError = errno;
+    if (systemError == EINVAL || systemError == EOPNOTSUPP || systemError == EROFS)
+        return;
+    throw EFolderNotSynced(path, folder, ioErrorFromErrno(systemError).message());
 }
 
 struct Target
@@ -475,7 +451,7 @@ bool createExclusively(const Target &target, const QByteArray &contents)
         ::unlinkat(target.directoryFd, target.name.constData(), 0);
         throw ioErrorFromErrno(systemError);
     }
-    syncDirectory(target.directoryFd);
+    syncDirectory(target.directoryFd, target.path, target.directory);
     return true;
 }
 
@@ -493,7 +469,7 @@ std::optional<bool> placeUnnamed(
             return false;
         if (error != 0)
             return std::nullopt;
-        syncDirectory(target.directoryFd);
+        syncDirectory(target.directoryFd, target.path, target.directory);
         return true;
     }
     // Complete before it has a name, which it needs only to be renamed over the target: a crash
@@ -518,7 +494,7 @@ std::optional<bool> placeUnnamed(
         throwForPlacing(systemError);
     }
     file.reset();
-    syncDirectory(target.directoryFd);
+    syncDirectory(target.directoryFd, target.path, target.directory);
     return true;
 }
 
@@ -543,7 +519,7 @@ bool placeNamed(const Target &target, const QByteArray &contents, WhenPresent wh
             throwForPlacing(systemError);
         }
         file.reset();
-        syncDirectory(directory);
+        syncDirectory(directory, target.path, target.directory);
         return true;
     }
 
@@ -559,7 +535,7 @@ bool placeNamed(const Target &target, const QByteArray &contents, WhenPresent wh
         if (::renameat2(directory, name.constData(), directory, target.name.constData(), RENAME_NOREPLACE)
             == 0) {
             file.reset();
-            syncDirectory(directory);
+            syncDirectory(directory, target.path, target.directory);
             return true;
         }
         error = errno;
@@ -571,7 +547,7 @@ bool placeNamed(const Target &target, const QByteArray &contents, WhenPresent wh
     }
     drop();
     if (error == 0) {
-        syncDirectory(directory);
+        syncDirectory(directory, target.path, target.directory);
         return true;
     }
     if (error == EEXIST)

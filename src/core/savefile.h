@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace qc {
 
@@ -17,7 +18,7 @@ enum class WhenPresent {
 };
 
 // The folder would not take the new file (no write permission, a read-only file system). Its
-// message is the classic "File access denied"; callers that can say more name the folder.
+// message is "File access denied"; callers that can say more name the folder.
 class EFolderNotWritable : public EInOutError
 {
 public:
@@ -28,8 +29,17 @@ private:
     QString m_folder;
 };
 
-// Throws EInOutError with the classic code: "File access denied", "Disk full", "File not found",
-// "Invalid filename", "Too many open files" or "I/O error %d". False when KeepExisting found a file
+// The new file is complete and in place, but the folder's entry for it could not be flushed to
+// disk (the flush failed with an I/O error): a power cut may still lose it. Thrown after the save;
+// the new file stays.
+class EFolderNotSynced : public EInOutError
+{
+public:
+    EFolderNotSynced(const QString &path, const QString &folder, const QString &reason);
+};
+
+// Throws EInOutError with the program's own I/O error code: "File access denied", "Disk full", "File not
+// found", "Invalid filename", "Too many open files" or "I/O error %d". False when KeepExisting found a file
 // at the path (a link that leads nowhere included) and left it alone.
 //
 // The new file never grants more than the file it replaces (or a new file's default mode) at any
@@ -50,24 +60,29 @@ bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent
 // True for the name of a temporary of writeWholeFile for the file called targetName.
 bool isTemporaryNameFor(const QString &fileName, const QString &targetName);
 
-// The classic I/O error code of a system error number (errno).
-int ioErrorCodeFromErrno(int systemError);
-
-// The error for a system error number: the classic text where one fits, otherwise "I/O error N",
-// also for a number that happens to equal a classic code of its own text (100, 101 ...).
-EInOutError ioErrorFromErrno(int systemError);
-
 // For tests: what a save does at its steps. Created comes right after the temporary is opened,
 // Ready when it is locked and has its owner and mode, before the first byte is written;
 // temporaryPath is empty while the temporary has no name.
 enum class SaveStep { Created, Ready };
 struct SaveHooks
 {
-    std::function<int(int fd)> fsync; // in place of the system's fsync
-    std::function<void(SaveStep step, int fd, const QByteArray &temporaryPath)> step;
+    std::function<int(int fd)> fsync {}; // in place of the system's fsync
+    std::function<void(SaveStep step, int fd, const QByteArray &temporaryPath)> step {};
     bool namedTemporariesOnly = false; // as on a file system without unnamed files
     bool noHardLinks = false; // as on a file system without hard links
+    std::function<int(int fd)> folderFsync {}; // in place of the system's fsync of the folder
 };
 void setSaveHooksForTesting(SaveHooks hooks);
+
+// The seams above for as long as the guard lives, set by name
+// (ScopedSaveHooks hooks({ .namedTemporariesOnly = true })); the real calls again after it.
+class ScopedSaveHooks
+{
+public:
+    explicit ScopedSaveHooks(SaveHooks hooks) { setSaveHooksForTesting(std::move(hooks)); }
+    ~ScopedSaveHooks() { setSaveHooksForTesting({}); }
+    ScopedSaveHooks(const ScopedSaveHooks &) = delete;
+    ScopedSaveHooks &operator=(const ScopedSaveHooks &) = delete;
+};
 
 } // namespace qc

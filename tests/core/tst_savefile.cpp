@@ -43,6 +43,7 @@ private Q_SLOTS:
         QTest::newRow("device error") << EIO << "I/O error 29";
         // Nor numbers that equal classic codes of their own.
         QTest::newRow("interrupted") << EINTR << "I/O error 4";
+        QTest::newRow("network unreachable") << ENETUNREACH << "I/O error 101";
         QTest::newRow("errno 100") << 100 << "I/O error 100";
         QTest::newRow("errno 101") << 101 << "I/O error 101";
     }
@@ -66,58 +67,71 @@ private Q_SLOTS:
     {
         QFETCH(bool, named);
         QFETCH(bool, noHardLinks);
-        qc::setSaveHooksForTesting({ {}, {}, named, noHardLinks });
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f"));
-        QVERIFY(qc::writeWholeFile(path, "one", qc::WhenPresent::Replace));
-        QVERIFY(qc::writeWholeFile(path, "two", qc::WhenPresent::Replace));
-        QVERIFY(!qc::writeWholeFile(path, "three", qc::WhenPresent::KeepExisting));
-        QVERIFY(qc::writeWholeFile(dir.filePath(QStringLiteral("g")), "four", qc::WhenPresent::KeepExisting));
-        qc::setSaveHooksForTesting({});
+        {
+            const qc::ScopedSaveHooks hooks({ .namedTemporariesOnly = named, .noHardLinks = noHardLinks });
+            QVERIFY(qc::writeWholeFile(path, "one", qc::WhenPresent::Replace));
+            QVERIFY(qc::writeWholeFile(path, "two", qc::WhenPresent::Replace));
+            QVERIFY(!qc::writeWholeFile(path, "three", qc::WhenPresent::KeepExisting));
+            QVERIFY(
+                qc::writeWholeFile(dir.filePath(QStringLiteral("g")), "four", qc::WhenPresent::KeepExisting));
+        }
         QCOMPARE(readAll(path), QByteArray("two"));
         QCOMPARE(readAll(dir.filePath(QStringLiteral("g"))), QByteArray("four"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
             QStringList({ QStringLiteral("f"), QStringLiteral("g") }));
     }
 
-    // An interrupted fsync is tried again; a failed one fails the save and leaves the old file.
+    // An interrupted fsync is tried again; a failed one of the file fails the save and leaves the
+    // old file; a failed one of the folder after the rename is reported, and the new file stays.
     void fileSync_data()
     {
+        QTest::addColumn<bool>("folder");
         QTest::addColumn<int>("systemError");
-        QTest::addColumn<QString>("message"); // empty: saved
-        QTest::newRow("interrupted three times") << EINTR << QString();
-        QTest::newRow("device error") << EIO << "I/O error 29";
-        QTest::newRow("errno 101") << 101 << "I/O error 101";
+        QTest::addColumn<QString>("message"); // empty: saved; %1 the file, %2 its folder
+        QTest::newRow("interrupted three times") << false << EINTR << QString();
+        QTest::newRow("device error") << false << EIO << "I/O error 29";
+        QTest::newRow("errno 101") << false << 101 << "I/O error 101";
+        QTest::newRow("folder interrupted three times") << true << EINTR << QString();
+        QTest::newRow("folder without a flush") << true << EINVAL << QString();
+        QTest::newRow("folder device error")
+            << true << EIO
+            << "“%1”已经写好，但文件夹“%2”里它的目录项可能还没有写到磁盘上（I/O error 29），"
+               "断电或拔出驱动器后可能找不到这次保存的内容";
     }
     void fileSync()
     {
 #ifndef Q_OS_UNIX
         QSKIP("the system's own save flushes on this system");
 #else
+        QFETCH(bool, folder);
         QFETCH(int, systemError);
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("f"));
+        message = message.arg(path, dir.path());
         QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));
         for (const bool named : { false, true }) {
             int failures = 0;
-            qc::setSaveHooksForTesting({ [&](int fd) {
-                                            if (systemError == EINTR && failures == 3)
-                                                return ::fsync(fd);
-                                            ++failures;
-                                            errno = systemError;
-                                            return -1;
-                                        },
-                {}, named });
+            const auto failing = [&](int fd) {
+                if (systemError == EINTR && failures == 3)
+                    return ::fsync(fd);
+                ++failures;
+                errno = systemError;
+                return -1;
+            };
             QString shown;
             try {
+                const qc::ScopedSaveHooks hooks(folder
+                        ? qc::SaveHooks { .namedTemporariesOnly = named, .folderFsync = failing }
+                        : qc::SaveHooks { .fsync = failing, .namedTemporariesOnly = named });
                 qc::writeWholeFile(path, "new", qc::WhenPresent::Replace);
             } catch (const qc::EInOutError &error) {
                 shown = error.message();
             }
-            qc::setSaveHooksForTesting({});
             QCOMPARE(shown, message);
-            QCOMPARE(readAll(path), message.isEmpty() ? QByteArray("new") : QByteArray("old"));
+            QCOMPARE(readAll(path), message.isEmpty() || folder ? QByteArray("new") : QByteArray("old"));
             QCOMPARE(
                 QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
             QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));

@@ -177,6 +177,8 @@ private Q_SLOTS:
     void unreadableFileIsNeverReplaced_data();
     void unreadableFileIsNeverReplaced();
     void linkToANewListInAFolderThatIsThere();
+    void linkTargetResolvedAsTheSystemDoes_data();
+    void linkTargetResolvedAsTheSystemDoes();
     void staleTemporariesAreRemoved_data();
     void staleTemporariesAreRemoved();
     void privateFileStaysPrivateWhileSaved_data();
@@ -435,6 +437,75 @@ void TestBirthdaySave::linkToANewListInAFolderThatIsThere()
         qc::serializeBirthdayFile(3, { qc::birthdayEntry(5, 6, {}) }));
 }
 
+enum class LinkCase {
+    ThroughLinkUpToAFolderThatIsThere,
+    ThroughLinkUpToAMissingFolder,
+    FolderGoneBeforeSave
+};
+Q_DECLARE_METATYPE(LinkCase)
+
+void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes_data()
+{
+    QTest::addColumn<LinkCase>("linkCase");
+    QTest::addColumn<QStringList>("errors"); // %1 the file, %2 where it points
+    const QString nowhere = QStringLiteral(
+        "生日文件“%1”是一个链接，它指向的“%2”不存在（也许那个驱动器或同步文件夹还没有接上），所以没有%3.");
+    // program/lnk leads to elsewhere/deep; the list's link is lnk/../sync/real.CFG, which the system
+    // takes as elsewhere/sync/real.CFG however program/sync looks.
+    QTest::newRow("folder there beyond the link")
+        << LinkCase::ThroughLinkUpToAFolderThatIsThere << QStringList { QStringLiteral("saved") };
+    QTest::newRow("folder missing beyond the link, there beside it")
+        << LinkCase::ThroughLinkUpToAMissingFolder
+        << QStringList { nowhere.arg(u"%1"_s, u"%2"_s, u"读入"_s),
+               QStringLiteral("生日文件“%1”没有读入，保存会丢掉其中的生日，所以没有保存。"
+                              "请排除问题后在主窗口按“生日”重新读入.") };
+    // Read as a new list while the sync folder was there; gone when the list is saved.
+    QTest::newRow("folder gone before the save")
+        << LinkCase::FolderGoneBeforeSave << QStringList { nowhere.arg(u"%1"_s, u"%2"_s, u"保存"_s) };
+}
+
+void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes()
+{
+    QFETCH(LinkCase, linkCase);
+    QFETCH(QStringList, errors);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QDir top(dir.path());
+    QVERIFY(top.mkpath(u"program"_s) && top.mkpath(u"elsewhere/deep"_s));
+    QVERIFY(top.mkpath(
+        linkCase == LinkCase::ThroughLinkUpToAMissingFolder ? u"program/sync"_s : u"elsewhere/sync"_s));
+    qc::setProgramFilePathForTesting(dir.filePath(u"program/quorvelcal"_s));
+    const QString path = qc::birthdayFilePath();
+    QVERIFY(QFile::link(u"../elsewhere/deep"_s, dir.filePath(u"program/lnk"_s)));
+    QVERIFY(QFile::link(u"lnk/../sync/real.CFG"_s, path));
+    const QString real = dir.filePath(u"elsewhere/sync/real.CFG"_s);
+    for (QString &error : errors)
+        error = error.replace(u"%1"_s, path).replace(u"%2"_s, real);
+
+    QStringList shown;
+    qc::setMessageHook([&shown](qc::MessageKind, const QString &, const QString &text) {
+        shown.append(text);
+        return true;
+    });
+    TSetupForm form;
+    try {
+        form.LoadBirthdays();
+    } catch (const qc::Exception &error) {
+        shown.append(qc::errorBoxText(error.message()));
+    }
+    if (linkCase == LinkCase::FolderGoneBeforeSave)
+        QVERIFY(QDir(dir.filePath(u"elsewhere/sync"_s)).removeRecursively());
+    form.BitBtn1Click();
+    if (form.result() == QDialog::Accepted)
+        shown.append(u"saved"_s);
+    qc::setMessageHook({});
+
+    QCOMPARE(shown, errors);
+    QCOMPARE(QFileInfo(path).symLinkTarget().isEmpty(), false);
+    QCOMPARE(QFileInfo::exists(real), linkCase == LinkCase::ThroughLinkUpToAFolderThatIsThere);
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"program/sync/real.CFG"_s)));
+}
+
 void TestBirthdaySave::staleTemporariesAreRemoved_data()
 {
     QTest::addColumn<QString>("kind");
@@ -564,17 +635,17 @@ void TestBirthdaySave::privateFileStaysPrivateWhileSaved()
         int readable;
     };
     QList<Seen> seen;
-    qc::setSaveHooksForTesting({ {},
-        [&seen](qc::SaveStep step, int fd, const QByteArray &temporary) {
-            Seen now { step, {}, 0 };
-            ::fstat(fd, &now.status);
-            now.readable = readableByOthers(temporary.isEmpty()
-                    ? "/proc/" + QByteArray::number(::getpid()) + "/fd/" + QByteArray::number(fd)
-                    : temporary);
-            seen.append(now);
-        },
-        named });
-    const auto unhook = qScopeGuard([] { qc::setSaveHooksForTesting({}); });
+    const qc::ScopedSaveHooks hooks(
+        { .step =
+                [&seen](qc::SaveStep step, int fd, const QByteArray &temporary) {
+                    Seen now { step, {}, 0 };
+                    ::fstat(fd, &now.status);
+                    now.readable = readableByOthers(temporary.isEmpty()
+                            ? "/proc/" + QByteArray::number(::getpid()) + "/fd/" + QByteArray::number(fd)
+                            : temporary);
+                    seen.append(now);
+                },
+            .namedTemporariesOnly = named });
     const QByteArray contents = qc::serializeBirthdayFile(9, entries('N', 3));
     qc::saveBirthdayFile(path, contents);
 
@@ -623,17 +694,18 @@ void TestBirthdaySave::pausedSave()
     const QString path = dir.filePath(QStringLiteral("quorvelcal.CFG"));
     QVERIFY(qctest::writeFile(path, qc::serializeBirthdayFile(9, entries('B', 40))));
     int other = -1;
-    qc::setSaveHooksForTesting({ {},
-        [&](qc::SaveStep step, int fd, const QByteArray &temporary) {
-            if (other >= 0 || step != pauseAt)
-                return;
-            const timespec longAgo[2] = { { ::time(nullptr) - 60, 0 }, { ::time(nullptr) - 60, 0 } };
-            ::futimens(fd, longAgo);
-            Q_UNUSED(temporary);
-            other = QProcess::execute(QCoreApplication::applicationFilePath(), { u"--save-once"_s, path });
-        },
-        named });
-    const auto unhook = qScopeGuard([] { qc::setSaveHooksForTesting({}); });
+    const qc::ScopedSaveHooks hooks({ .step
+        =
+            [&](qc::SaveStep step, int fd, const QByteArray &temporary) {
+                if (other >= 0 || step != pauseAt)
+                    return;
+                const timespec longAgo[2] = { { ::time(nullptr) - 60, 0 }, { ::time(nullptr) - 60, 0 } };
+                ::futimens(fd, longAgo);
+                Q_UNUSED(temporary);
+                other
+                    = QProcess::execute(QCoreApplication::applicationFilePath(), { u"--save-once"_s, path });
+            },
+        .namedTemporariesOnly = named });
     const QByteArray ours = qc::serializeBirthdayFile(3, entries('A', 400));
 
     qc::saveBirthdayFile(path, ours);

@@ -278,12 +278,13 @@ int createNotes(const QString &directory)
 int createNotesWithoutLinks(const QString &directory)
 {
     // Each note stands a moment before its first byte, where a kill is most likely to find it.
-    qc::setSaveHooksForTesting({ {},
-        [](qc::SaveStep step, int, const QByteArray &) {
-            if (step == qc::SaveStep::Ready)
-                ::usleep(2000);
-        },
-        true, true });
+    const qc::ScopedSaveHooks hooks({ .step =
+                                          [](qc::SaveStep step, int, const QByteArray &) {
+                                              if (step == qc::SaveStep::Ready)
+                                                  ::usleep(2000);
+                                          },
+        .namedTemporariesOnly = true,
+        .noHardLinks = true });
     if (::write(STDOUT_FILENO, "\n", 1) != 1)
         return 1;
     for (QDate date(2020, 1, 1); date.year() < 2023; date = date.addDays(1)) {
