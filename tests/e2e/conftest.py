@@ -65,12 +65,13 @@ class Desktop:
     """The display, bus and notification area; this process uses them too (pyatspi)."""
 
     def __init__(self):
-        read, write = os.pipe()
-        self.procs = [subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                        "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)]
-        os.close(write)
-        with os.fdopen(read) as f:
-            os.environ["DISPLAY"] = ":" + f.readline().strip()
+        xvfb = subprocess.Popen([ROOT / "scripts" / "xvfb", "1024x768x24"], stdout=subprocess.PIPE,
+                                stderr=subprocess.DEVNULL, text=True)
+        self.procs = [xvfb]
+        number = xvfb.stdout.readline().strip()
+        xvfb.stdout.close()
+        assert number, "Xvfb did not start"
+        os.environ["DISPLAY"] = ":" + number
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.procs.append(bus)
