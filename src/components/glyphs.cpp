@@ -7,12 +7,14 @@ namespace qc {
 
 namespace {
 
-QString resourcePath(const QString &name)
+// The picture built in under the name, decoded by the one reader its format needs: without a format
+// Qt opens every image plugin to ask whether it knows the file.
+QImage resourceImage(const QString &name)
 {
-    for (const auto *extension : { ".xpm", ".png" }) {
-        QString path = QLatin1String(":/") + name + QLatin1String(extension);
+    for (const auto *format : { "xpm", "png" }) {
+        const QString path = QLatin1String(":/") + name + QLatin1Char('.') + QLatin1String(format);
         if (QFile::exists(path))
-            return path;
+            return QImage(path, format);
     }
     return {};
 }
@@ -69,20 +71,19 @@ QIcon iconFromStrip(const QImage &strip)
 
 QIcon glyphIcon(Glyph glyph)
 {
-    const QString path = resourcePath(glyphResourceName(glyph));
-    return path.isEmpty() ? QIcon() : iconFromStrip(QImage(path));
+    return iconFromStrip(resourceImage(glyphResourceName(glyph)));
 }
 
 QIcon programIcon()
 {
-    const QString path = resourcePath(QStringLiteral("appicon"));
-    return path.isEmpty() ? QIcon() : QIcon(path);
+    // Decoded once: every window and the notification icon show it.
+    static const QImage image = resourceImage(QStringLiteral("appicon"));
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 QPixmap aboutPicture()
 {
-    const QString path = resourcePath(QStringLiteral("about"));
-    return path.isEmpty() ? QPixmap() : QPixmap(path);
+    return QPixmap::fromImage(resourceImage(QStringLiteral("about")));
 }
 
 } // namespace qc
