@@ -1,20 +1,25 @@
 #include "glyphs.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
+#include <QImageReader>
 
 namespace qc {
 
 namespace {
 
-// The picture built in under the name, decoded by the one reader its format needs: without a format
-// Qt opens every image plugin to ask whether it knows the file.
+// The picture built in under the name, decoded by the one reader its format needs: left to detect
+// the format, Qt would open every image plugin to ask whether it knows the file.
 QImage resourceImage(const QString &name)
 {
     for (const auto *format : { "xpm", "png" }) {
         const QString path = QLatin1String(":/") + name + QLatin1Char('.') + QLatin1String(format);
-        if (QFile::exists(path))
-            return QImage(path, format);
+        if (QFile::exists(path)) {
+            QImageReader reader(path, format);
+            reader.setAutoDetectImageFormat(false);
+            return reader.read();
+        }
     }
     return {};
 }
@@ -71,7 +76,13 @@ QIcon iconFromStrip(const QImage &strip)
 
 QIcon glyphIcon(Glyph glyph)
 {
-    return iconFromStrip(resourceImage(glyphResourceName(glyph)));
+    // Each picture decoded once: "跳到今天" and "生日" share theirs. Images, not pixmaps, outlive
+    // the application object safely.
+    static QHash<Glyph, QImage> decoded;
+    auto found = decoded.find(glyph);
+    if (found == decoded.end())
+        found = decoded.insert(glyph, resourceImage(glyphResourceName(glyph)));
+    return iconFromStrip(*found);
 }
 
 QIcon programIcon()
