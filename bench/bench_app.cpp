@@ -270,21 +270,21 @@ void startup(int runs)
     // for any window with Chinese text).
     const Case &bare = cases[0];
     const Case &label = cases[1];
+    const auto ratios = [&bare, &label](const Case &c, const auto member) {
+        const double value = median(c.*member);
+        return QStringLiteral("%1 / %2")
+            .arg(value / median(bare.*member), 0, 'f', 2)
+            .arg(value / median(label.*member), 0, 'f', 2);
+    };
     std::printf("start-up to first frame, platform %s, median of %d runs\n",
         qPrintable(QGuiApplication::platformName()), runs);
     std::printf("  %-28s %7s %6s %6s %8s %8s   %-17s %-17s %-17s\n", "", "ms", "min", "max", "RSS kB",
         "anon kB", "time x bare/label", "RSS x bare/label", "anon x bare/label");
     for (const Case &c : cases) {
-        const auto ratios = [&c, &bare, &label](const auto member) {
-            const double value = median(c.*member);
-            return QStringLiteral("%1 / %2")
-                .arg(value / median(bare.*member), 0, 'f', 2)
-                .arg(value / median(label.*member), 0, 'f', 2);
-        };
         std::printf("  %-28s %7.1f %6.1f %6.1f %8.0f %8.0f   %-17s %-17s %-17s\n", c.label, median(c.ms),
             *std::min_element(c.ms.begin(), c.ms.end()), *std::max_element(c.ms.begin(), c.ms.end()),
-            median(c.kb), median(c.anonKb), qPrintable(ratios(&Case::ms)), qPrintable(ratios(&Case::kb)),
-            qPrintable(ratios(&Case::anonKb)));
+            median(c.kb), median(c.anonKb), qPrintable(ratios(c, &Case::ms)),
+            qPrintable(ratios(c, &Case::kb)), qPrintable(ratios(c, &Case::anonKb)));
     }
     std::printf(
         "  targets for the program: time within 1.3 x the label window, resident memory within 1.2 x\n");
@@ -294,14 +294,8 @@ void startup(int runs)
     std::printf(
         "  %-28s %7s %17s %9s %17s\n", "", "CPU ms", "CPU x bare/label", "mapped ms", "mapped x bare/label");
     for (const Case &c : cases) {
-        const auto ratios = [&c, &bare, &label](const auto member) {
-            const double value = median(c.*member);
-            return QStringLiteral("%1 / %2")
-                .arg(value / median(bare.*member), 0, 'f', 2)
-                .arg(value / median(label.*member), 0, 'f', 2);
-        };
         std::printf("  %-28s %7.1f %17s %9.1f %17s\n", c.label, median(c.cpuMs),
-            qPrintable(ratios(&Case::cpuMs)), median(c.mappedMs), qPrintable(ratios(&Case::mappedMs)));
+            qPrintable(ratios(c, &Case::cpuMs)), median(c.mappedMs), qPrintable(ratios(c, &Case::mappedMs)));
     }
     std::printf("  targets for the program: CPU within 1.15 x the label window, mapped within 1.5 x bare\n");
 }
