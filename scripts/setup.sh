@@ -12,7 +12,8 @@ packages=(
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(clang clang-format clang-tidy libclang-rt-14-dev xvfb xauth dbus dbus-x11
                desktop-file-utils appstream imagemagick
-               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox sway grim)
+               python3-pytest python3-pyatspi at-spi2-core trayer xdotool libfaketime openbox sway grim
+               valgrind)
     packages+=(locales shellcheck)
     packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 wine unzip)
 fi

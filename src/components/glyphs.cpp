@@ -2,18 +2,25 @@
 #include "glyphs.h"
 
 #include <QFile>
+#include <QHash>
 #include <QImage>
+#include <QImageReader>
 
 namespace qc {
 
 namespace {
 
-QString resourcePath(const QString &name)
+// The picture built in under the name, decoded by the one reader its format needs: left to detect
+// the format, Qt would open every image plugin to ask whether it knows the file.
+QImage resourceImage(const QString &name)
 {
-    for (const auto *extension : { ".xpm", ".png" }) {
-        QString path = QLatin1String(":/") + name + QLatin1String(extension);
-        if (QFile::exists(path))
-            return path;
+    for (const auto *format : { "xpm", "png" }) {
+        const QString path = QLatin1String(":/") + name + QLatin1Char('.') + QLatin1String(format);
+        if (QFile::exists(path)) {
+            QImageReader reader(path, format);
+            reader.setAutoDetectImageFormat(false);
+            return reader.read();
+        }
     }
     return {};
 }
@@ -70,20 +77,25 @@ QIcon iconFromStrip(const QImage &strip)
 
 QIcon glyphIcon(Glyph glyph)
 {
-    const QString path = resourcePath(glyphResourceName(glyph));
-    return path.isEmpty() ? QIcon() : iconFromStrip(QImage(path));
+    // Each picture decoded once: "跳到今天" and "生日" share theirs. Images, not pixmaps, outlive
+    // the application object safely.
+    static QHash<Glyph, QImage> decoded;
+    auto found = decoded.find(glyph);
+    if (found == decoded.end())
+        found = decoded.insert(glyph, resourceImage(glyphResourceName(glyph)));
+    return iconFromStrip(*found);
 }
 
 QIcon programIcon()
 {
-    const QString path = resourcePath(QStringLiteral("appicon"));
-    return path.isEmpty() ? QIcon() : QIcon(path);
+    // Decoded once: every window and the notification icon show it.
+    static const QImage image = resourceImage(QStringLiteral("appicon"));
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
 
 QPixmap aboutPicture()
 {
-    const QString path = resourcePath(QStringLiteral("about"));
-    return path.isEmpty() ? QPixmap() : QPixmap(path);
+    return QPixmap::fromImage(resourceImage(QStringLiteral("about")));
 }
 
 } // namespace qc

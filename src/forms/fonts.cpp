@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QProxyStyle>
 
@@ -56,9 +57,23 @@ void installFontSubstitutions()
     QGuiApplication::setFont(font);
 }
 
+bool familyInstalled(const QString &family)
+{
+    // Case-insensitive: fontconfig may name a family in lower case.
+    static const QStringList installed = QFontDatabase::families();
+    return installed.contains(family, Qt::CaseInsensitive);
+}
+
 QStringList designFamilies(const QString &family)
 {
-    return QFont::substitutes(family) << family;
+    QStringList families = QFont::substitutes(family);
+    // Where the faces after the first are only its stand-ins (宋体, the brush faces), the first alone
+    // is named once it is installed: Qt builds the sorted list of all installed fonts for every font
+    // that names more than one family, once per script. "MS Sans Serif" keeps its list, whose second
+    // face draws the Chinese characters the first lacks.
+    if (family != QLatin1String("MS Sans Serif") && !families.isEmpty() && familyInstalled(families.first()))
+        return { families.first() };
+    return families << family;
 }
 
 QFont designFont(const QString &family, int pixels)
@@ -67,6 +82,25 @@ QFont designFont(const QString &family, int pixels)
     font.setFamilies(designFamilies(family));
     font.setPixelSize(pixels);
     return font;
+}
+
+ApplicationFontScope::ApplicationFontScope(const QFont &font)
+    : m_desktop(QApplication::font())
+{
+    QApplication::setFont(font);
+}
+
+ApplicationFontScope::~ApplicationFontScope()
+{
+    restore();
+}
+
+void ApplicationFontScope::restore()
+{
+    if (m_desktop) {
+        QApplication::setFont(*m_desktop);
+        m_desktop.reset();
+    }
 }
 
 void installToolTipTiming(QApplication &app)

@@ -45,7 +45,9 @@ bool programDirectoryUsable()
 }
 
 ProgramWindows::ProgramWindows()
+    : m_buildFont(designFont(QStringLiteral("MS Sans Serif"), 11))
 {
+    m_buildFont.restore();
     QObject::connect(&mainform, &Tmainform::closed, qApp, &QCoreApplication::quit);
     setMainWindow(&mainform);
     // The error box of an editor that could not be started comes once the current event is done.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "UABOUT.h"
+#include "fonts.h"
 #include "mainunit.h"
 #include "usetup.h"
 
@@ -21,13 +22,18 @@ class ProgramWindows
 {
 public:
     // The main window, the birthday dialog and the about dialog, in that order (members are
-    // built in declaration order). Closing the main window ends the message loop.
+    // built in declaration order), in the main window's font; the desktop's is back once they are
+    // built. Closing the main window ends the message loop.
     ProgramWindows();
 
     // The birthday list is loaded and every birthday due is announced, before the main window is
     // ever shown; the birthday dialog stays hidden meanwhile.
     void loadAndRemind();
 
+private:
+    ApplicationFontScope m_buildFont;
+
+public:
     Tmainform mainform;
     TSetupForm setupForm;
     TAboutForm aboutForm;

@@ -77,10 +77,6 @@ TSetupForm::TSetupForm(QWidget *parent)
     m_ui->Bevel1->setShape(TBevel::bsTopLine);
 
     m_ui->ListBox1->setItemDelegate(new FixedHeightDelegate(m_ui->ListBox1));
-    m_ui->BitBtn2->setIcon(qc::glyphIcon(qc::Glyph::Add));
-    m_ui->BitBtn3->setIcon(qc::glyphIcon(qc::Glyph::Delete));
-    m_ui->BitBtn4->setIcon(qc::glyphIcon(qc::Glyph::Remind));
-    m_ui->BitBtn1->setIcon(qc::glyphIcon(qc::Glyph::Ok));
     m_ui->BitBtn1->setFocus();
 
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -198,6 +194,11 @@ void TSetupForm::setVisible(bool visible)
     // showings keep the place where the user left it.
     if (visible && !m_placed) {
         m_placed = true;
+        // The button pictures are decoded when the dialog is first shown, not at start-up.
+        m_ui->BitBtn2->setIcon(qc::glyphIcon(qc::Glyph::Add));
+        m_ui->BitBtn3->setIcon(qc::glyphIcon(qc::Glyph::Delete));
+        m_ui->BitBtn4->setIcon(qc::glyphIcon(qc::Glyph::Remind));
+        m_ui->BitBtn1->setIcon(qc::glyphIcon(qc::Glyph::Ok));
         if (const QScreen *target = screen() ? screen() : QGuiApplication::primaryScreen()) {
             const QRect frame = frameGeometry().isValid() ? frameGeometry() : geometry();
             move(QStyle::alignedRect(

@@ -125,7 +125,7 @@ def desktop():
 class App:
     """One run of the program from a scratch directory of its own (it keeps its files beside it)."""
 
-    def __init__(self, desktop, date, lang, birthdays, nobody, env, args):
+    def __init__(self, desktop, date, lang, birthdays, nobody, env, args, frozen):
         self.desktop = desktop
         # Not under pytest's private temporary directory: the unprivileged user must reach it.
         self.dir = Path(tempfile.mkdtemp(prefix="qc-e2e-"))
@@ -135,7 +135,9 @@ class App:
         (self.bin / "xdg-open").write_text(XDG_OPEN)
         (self.bin / "xdg-open").chmod(0o755)
         shutil.copy2(EXE, self.dir / "quorvelcal")
-        if birthdays is not None:
+        if isinstance(birthdays, bytes):
+            (self.dir / "quorvelcal.CFG").write_bytes(birthdays)
+        elif birthdays is not None:
             remind_days, people = birthdays
             data = bytearray([remind_days]) + bytes(52)
             for month, day, name in people:
@@ -143,7 +145,7 @@ class App:
                 data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
             (self.dir / "quorvelcal.CFG").write_bytes(data)
         environment = dict(os.environ, LANG=lang, LC_ALL="", LANGUAGE="", TZ="UTC", HOME=str(self.dir),
-                           PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME="@" + date,
+                           PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME=("" if frozen else "@") + date,
                            FAKETIME_DONT_FAKE_MONOTONIC="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **env)
         # The fake clock is preloaded after the change of user: it keeps a semaphore of its own.
         command = ["env", "LD_PRELOAD=" + FAKETIME, str(self.dir / "quorvelcal"), *args]
@@ -199,12 +201,13 @@ class App:
 @pytest.fixture
 def start(desktop):
     """start(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=(remind days, [(month, day,
-    name), ...]) or None for no birthday file, nobody=True to run as an unprivileged user, env={...},
-    args=[...] for a command line)."""
+    name), ...]), the file's bytes, or None for no birthday file, nobody=True to run as an unprivileged
+    user, env={...}, args=[...] for a command line, frozen=True for a clock that stands at date)."""
     apps = []
 
-    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None, args=()):
-        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}, args))
+    def run(date="2026-12-28 10:00:00", lang="zh_CN.UTF-8", birthdays=None, nobody=False, env=None, args=(),
+            frozen=False):
+        apps.append(App(desktop, date, lang, birthdays, nobody, env or {}, args, frozen))
         return apps[-1]
     yield run
     for app in apps:
