@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <memory>
+
 namespace qc {
 
 void prepareApplication(QApplication &app)
@@ -25,13 +27,23 @@ void prepareApplication(QApplication &app)
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
     installToolTipTiming(app);
-    // The system's own boxes (Yes and No of the exit question) in the desktop's language.
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    installQtTranslation(app);
+}
+
+void installQtTranslation(QApplication &app)
+{
+    // Qt's own texts (Yes and No of the exit question, the fields' context menus) in the language
+    // of the desktop. The portable program brings them in translations/ beside itself, as the
+    // Windows ZIP does; an installed one uses Qt's.
+    const QStringList folders { programDirectory() + QStringLiteral("/translations"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) };
+    auto translator = std::make_unique<QTranslator>(&app);
+    for (const QString &folder : folders) {
+        if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator.release());
+            return;
+        }
+    }
 }
 
 bool programDirectoryUsable()
