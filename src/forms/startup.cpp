@@ -17,8 +17,10 @@ namespace qc {
 
 void prepareApplication(QApplication &app)
 {
-    // The title stays ours: as the application display name Qt would append it to every caption.
-    app.setApplicationName(QStringLiteral("quorvelcal"));
+    // The application's name is its title, which notification-area hosts show as the icon's title.
+    // (Not the display name: Qt would append that to every caption.) X11 desktops match the windows
+    // to the desktop entry by the executable's name, the instance part of the window class.
+    app.setApplicationName(applicationTitle());
     // The desktop entry's name: Wayland matches the windows to the entry (icon, launcher) by it.
     QGuiApplication::setDesktopFileName(QStringLiteral(QC_APP_ID));
     QApplication::setWindowIcon(programIcon());
