@@ -6,10 +6,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 
 #include <memory>
 #include <stdexcept>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -167,6 +170,26 @@ private Q_SLOTS:
         const QWidget *shortText = narrow->findChild<QWidget *>(QStringLiteral("text"));
         QVERIFY(shortText->width() < screen.width() / 4);
         QVERIFY(shortText->height() < 2 * shortText->fontMetrics().height());
+    }
+
+    void boxesShowTheirCaptionWhole()
+    {
+        const QString title = qc::applicationTitle();
+        QFont font = QApplication::font("QTitleBar");
+        font.setBold(true);
+        const int bar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        // The caption, an icon and one caption button at the least.
+        const int needed = QFontMetrics(font).horizontalAdvance(title) + 2 * bar;
+        const std::unique_ptr<QWidget> boxes[] { std::unique_ptr<QWidget>(
+                                                     qc::createInformationWindow(u"E"_s)),
+            std::unique_ptr<QWidget>(qc::createErrorBox(u"E"_s)),
+            std::unique_ptr<QWidget>(qc::createQuestionBox(title, u"E"_s)) };
+        for (const auto &box : boxes) {
+            box->show();
+            QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+            QCOMPARE(box->windowTitle(), title);
+            QVERIFY2(box->width() >= needed, qPrintable(QString::number(box->width())));
+        }
     }
 
     void questionBoxOnlyYesOrNo_data()
