@@ -32,7 +32,7 @@ void prepareApplication(QApplication &app)
     installQtTranslation(app);
 }
 
-void installQtTranslation(QApplication &app)
+QTranslator *installQtTranslation(QApplication &app, const QLocale &locale)
 {
     // Qt's own texts (Yes and No of the exit question, the fields' context menus) in the language
     // of the desktop. The portable program brings them in translations/ beside itself, as the
@@ -41,11 +41,12 @@ void installQtTranslation(QApplication &app)
         QLibraryInfo::path(QLibraryInfo::TranslationsPath) };
     auto translator = std::make_unique<QTranslator>(&app);
     for (const QString &folder : folders) {
-        if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
-            QCoreApplication::installTranslator(translator.release());
-            return;
+        if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator.get());
+            return translator.release();
         }
     }
+    return nullptr;
 }
 
 bool programDirectoryUsable()

@@ -6,7 +6,10 @@
 #include "mainunit.h"
 #include "usetup.h"
 
+#include <QLocale>
+
 class QApplication;
+class QTranslator;
 
 namespace qc {
 
@@ -14,8 +17,9 @@ namespace qc {
 void prepareApplication(QApplication &app);
 
 // Qt's translation for the desktop's language, from translations/ in the program's folder where
-// there is one, else from Qt's own folder; none (Qt's English) when neither has it.
-void installQtTranslation(QApplication &app);
+// there is one, else from Qt's own folder; none (Qt's English) when neither has it. Returns the
+// installed translator, owned by the application.
+QTranslator *installQtTranslation(QApplication &app, const QLocale &locale = QLocale::system());
 
 // True when the program's own directory can hold its notes and birthdays; otherwise the error box
 // says why, and the program must end before it reads or writes anything.
