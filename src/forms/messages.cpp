@@ -47,7 +47,7 @@ QRect screenGeometry()
 }
 
 // The width a window needs for the system to show its caption whole: the text in the title bar's
-// font (bold, as many window managers draw it) and room for the icon and the caption buttons.
+// font (bold, as many window managers draw it) and room for the icon and three caption buttons.
 // The system draws the caption, so this errs on the generous side.
 int captionWidth(const QString &caption)
 {
@@ -55,7 +55,7 @@ int captionWidth(const QString &caption)
     font.setBold(true);
     const QFontMetrics metrics(font);
     const int bar = qMax(QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight), metrics.height() + 8);
-    return metrics.horizontalAdvance(caption) + 4 * bar;
+    return metrics.horizontalAdvance(caption) + 6 * bar;
 }
 
 // A layout item that keeps the window at least as wide as its caption needs.
