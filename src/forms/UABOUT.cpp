@@ -1,6 +1,7 @@
 // The about dialog: its look, its wiring and the maker's fixed details.
 #include "UABOUT.h"
 
+#include "components/captionicon.h"
 #include "components/glyphs.h"
 #include "fonts.h"
 #include "messages.h"
@@ -217,6 +218,7 @@ void TAboutForm::showEvent(QShowEvent *event)
         if (const QScreen *where = screen())
             move(where->availableGeometry().center() - rect().center());
     }
+    qc::removeCaptionIcon(this);
     QDialog::showEvent(event);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -41,6 +44,33 @@ QRect screenGeometry()
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         return screen->geometry();
     return QRect(0, 0, 800, 600);
+}
+
+// The width a window needs for the system to show its caption whole: the text in the title bar's
+// font (bold, as many window managers draw it) and room for the icon and three caption buttons.
+// The system draws the caption, so this errs on the generous side.
+int captionWidth(const QString &caption)
+{
+    QFont font = QApplication::font("QTitleBar");
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int bar = qMax(QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight), metrics.height() + 8);
+    return metrics.horizontalAdvance(caption) + 6 * bar;
+}
+
+// A layout item that keeps the window at least as wide as its caption needs.
+QSpacerItem *captionStrut(const QWidget *window, const QLayout *layout)
+{
+    const QMargins margins = layout->contentsMargins();
+    const int width = captionWidth(window->windowTitle()) - margins.left() - margins.right();
+    return new QSpacerItem(qMax(width, 0), 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+// A message box lays itself out anew when its icon or texts change: called when it is complete.
+void widenForCaption(QMessageBox *box)
+{
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(captionStrut(box, grid), grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // The text of the information window. It is laid out by a QTextDocument that is filled through a
@@ -186,9 +216,16 @@ void showErrorBox(const QString &message)
         messageHook()(MessageKind::Error, applicationTitle(), text);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    execModal(&box);
+    std::unique_ptr<QMessageBox> box(createErrorBox(text));
+    execModal(box.get());
+}
+
+QMessageBox *createErrorBox(const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
+    box->setTextFormat(Qt::PlainText);
+    widenForCaption(box);
+    return box;
 }
 
 QDialog *createInformationWindow(const QString &text)
@@ -216,6 +253,7 @@ QDialog *createInformationWindow(const QString &text)
     layout->addWidget(label, 0, Qt::AlignCenter);
     layout->addSpacing(8);
     layout->addLayout(buttons);
+    layout->addItem(captionStrut(window, layout));
 
     window->adjustSize();
     QRect frame(QPoint(), window->size());
@@ -241,6 +279,7 @@ QMessageBox *createQuestionBox(const QString &caption, const QString &text)
     box->setTextFormat(Qt::PlainText);
     box->setDefaultButton(QMessageBox::Yes);
     box->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    widenForCaption(box);
     return box;
 }
 

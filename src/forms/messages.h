@@ -52,9 +52,11 @@ struct MnemonicText
 };
 MnemonicText resolveMnemonics(QStringView text);
 
-// The windows behind showInformation() and askYesNo(), unshown and parentless, so tests can drive them.
+// The windows behind showInformation(), askYesNo() and showErrorBox() (given the box's text),
+// unshown and parentless, so tests can drive them. Each is at least as wide as its caption needs.
 QDialog *createInformationWindow(const QString &text);
 QMessageBox *createQuestionBox(const QString &caption, const QString &text);
+QMessageBox *createErrorBox(const QString &text);
 
 // Tests replace the modal windows: the hook receives every message instead and, for questions,
 // returns true for Yes. An empty hook restores the real windows.

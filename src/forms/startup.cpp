@@ -12,12 +12,16 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <memory>
+
 namespace qc {
 
 void prepareApplication(QApplication &app)
 {
-    // The title stays ours: as the application display name Qt would append it to every caption.
-    app.setApplicationName(QStringLiteral("quorvelcal"));
+    // The application's name is its title, which notification-area hosts show as the icon's title.
+    // (Not the display name: Qt would append that to every caption.) X11 desktops match the windows
+    // to the desktop entry by the executable's name, the instance part of the window class.
+    app.setApplicationName(applicationTitle());
     // The desktop entry's name: Wayland matches the windows to the entry (icon, launcher) by it.
     QGuiApplication::setDesktopFileName(QStringLiteral(QC_APP_ID));
     QApplication::setWindowIcon(programIcon());
@@ -26,13 +30,24 @@ void prepareApplication(QApplication &app)
     QApplication::setQuitOnLastWindowClosed(false);
     installFontSubstitutions();
     installToolTipTiming(app);
-    // The system's own boxes (Yes and No of the exit question) in the desktop's language.
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    installQtTranslation(app);
+}
+
+QTranslator *installQtTranslation(QApplication &app, const QLocale &locale)
+{
+    // Qt's own texts (Yes and No of the exit question, the fields' context menus) in the language
+    // of the desktop. The portable program brings them in translations/ beside itself, as the
+    // Windows ZIP does; an installed one uses Qt's.
+    const QStringList folders { programDirectory() + QStringLiteral("/translations"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) };
+    auto translator = std::make_unique<QTranslator>(&app);
+    for (const QString &folder : folders) {
+        if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator.get());
+            return translator.release();
+        }
+    }
+    return nullptr;
 }
 
 bool programDirectoryUsable()

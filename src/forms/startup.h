@@ -7,12 +7,20 @@
 #include "mainunit.h"
 #include "usetup.h"
 
+#include <QLocale>
+
 class QApplication;
+class QTranslator;
 
 namespace qc {
 
 // The application object's settings: icon, quit policy, font substitutions and hint timing.
 void prepareApplication(QApplication &app);
+
+// Qt's translation for the desktop's language, from translations/ in the program's folder where
+// there is one, else from Qt's own folder; none (Qt's English) when neither has it. Returns the
+// installed translator, owned by the application.
+QTranslator *installQtTranslation(QApplication &app, const QLocale &locale = QLocale::system());
 
 // True when the program's own directory can hold its notes and birthdays; otherwise the error box
 // says why, and the program must end before it reads or writes anything.

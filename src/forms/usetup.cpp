@@ -70,6 +70,9 @@ TSetupForm::TSetupForm(QWidget *parent)
     // 25 pixels hold "25" of "255" in a face whose digits are 8 pixels wide.
     for (QLineEdit *field : { m_ui->Edit1, m_ui->Edit2, m_ui->Edit4 })
         field->setTextMargins(-2, 0, -2, 0);
+    // The other fields are named by their labels (the buddies in the form); the remind-days field
+    // stands inside its sentence, so its name is the sentence around it.
+    m_ui->Edit4->setAccessibleName(m_ui->Label4->text() + u'…' + m_ui->Label5->text());
 
     QPalette buttonPanel = m_ui->Panel2->palette();
     buttonPanel.setColor(QPalette::Window, QColor(255, 128, 128));
@@ -192,6 +195,10 @@ void TSetupForm::setVisible(bool visible)
 {
     // Centred on the screen the first time only; moving marks the window as placed, so later
     // showings keep the place where the user left it.
+    // The list is reloaded before every showing; it opens at its first entry, never where the
+    // last showing left it scrolled.
+    if (visible)
+        m_ui->ListBox1->scrollToTop();
     if (visible && !m_placed) {
         m_placed = true;
         // The button pictures are decoded when the dialog is first shown, not at start-up.

@@ -60,7 +60,7 @@ def test_birthday_dialog_saves_a_byte_exact_file(start):
     wait_for(lambda: not visible("QuorvelCal  Birthday Notify"), what="the dialog to close")
     assert (program.folder / "quorvelcal.CFG").read_bytes() == birthday_file(5, [(3, 7, "张三"), (12, 31, "Bob")])
     assert sorted(p.name for p in program.folder.iterdir() if p.is_file() and not p.suffix == ".dll") == \
-        ["LICENSE", "README.md", "quorvelcal.CFG", "quorvelcal.exe"]
+        ["LICENSE.txt", "quorvelcal.CFG", "quorvelcal.exe", "说明.txt"]
 
 
 def test_hidden_window_comes_back_through_the_tray_icon(start):
@@ -78,6 +78,9 @@ def test_about_dialog_links_go_to_the_shell(start):
     program = start()
     click(program.window(MAIN_CAPTION), *ABOUT)
     about = program.window("关于")
+    # No icon in the about dialog's caption; the main window has the program's.
+    icons = {w["caption"]: w["icon"] for w in program.windows() if w["visible"]}
+    assert (icons["关于"], icons[MAIN_CAPTION]) == (False, True)
     click(about, *WEB)
     wait_for(program.opened_addresses, what="the web address opened")
     click(about, *MAIL)

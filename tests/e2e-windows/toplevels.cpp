@@ -1,7 +1,8 @@
 // The Windows roads' eyes on the desktop: prints one JSON line per top-level window (its handle,
-// caption, program, owner, whether it is visible, minimised and listed by the taskbar, its client
-// area and minimise box on the screen), then one per button of the shell's taskbar (the window it
-// stands for, whether it shows, where). Win32 alone, linked statically, so it runs in any prefix.
+// caption, program, owner, whether its caption has an icon, whether it is visible, minimised and
+// listed by the taskbar, its client area and minimise box on the screen), then one per button of
+// the shell's taskbar (the window it stands for, whether it shows, where). Win32 alone, linked
+// statically, so it runs in any prefix.
 // "toplevels --short-date FORMAT" changes the regional settings' short date format instead, and
 // prints the one it replaced.
 #include <windows.h>
@@ -106,6 +107,14 @@ POINT minimiseBox(HWND hwnd)
     return { -1, -1 };
 }
 
+// Whether the caption has an icon to show: the window's own or its class's.
+bool hasIcon(HWND hwnd)
+{
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutW(hwnd, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 2000, &icon);
+    return icon || GetClassLongPtrW(hwnd, GCLP_HICONSM) || GetClassLongPtrW(hwnd, GCLP_HICON);
+}
+
 BOOL CALLBACK describe(HWND hwnd, LPARAM)
 {
     wchar_t caption[512] = {};
@@ -119,12 +128,13 @@ BOOL CALLBACK describe(HWND hwnd, LPARAM)
     const POINT box = minimiseBox(hwnd);
     write("{\"hwnd\": " + handle(hwnd) + ", \"caption\": " + quoted(utf8(caption, captionLength))
         + ", \"class\": " + quoted(utf8(className, classLength)) + ", \"program\": " + quoted(programOf(hwnd))
-        + ", \"owner\": " + handle(GetWindow(hwnd, GW_OWNER))
-        + ", \"visible\": " + (IsWindowVisible(hwnd) ? "true" : "false") + ", \"minimised\": "
-        + (IsIconic(hwnd) ? "true" : "false") + ", \"listed\": " + (listed(hwnd) ? "true" : "false")
-        + ", \"x\": " + std::to_string(origin.x) + ", \"y\": " + std::to_string(origin.y)
-        + ", \"width\": " + std::to_string(client.right) + ", \"height\": " + std::to_string(client.bottom)
-        + ", \"minimise box\": [" + std::to_string(box.x) + ", " + std::to_string(box.y) + "]}");
+        + ", \"owner\": " + handle(GetWindow(hwnd, GW_OWNER)) + ", \"icon\": "
+        + (hasIcon(hwnd) ? "true" : "false") + ", \"visible\": " + (IsWindowVisible(hwnd) ? "true" : "false")
+        + ", \"minimised\": " + (IsIconic(hwnd) ? "true" : "false")
+        + ", \"listed\": " + (listed(hwnd) ? "true" : "false") + ", \"x\": " + std::to_string(origin.x)
+        + ", \"y\": " + std::to_string(origin.y) + ", \"width\": " + std::to_string(client.right)
+        + ", \"height\": " + std::to_string(client.bottom) + ", \"minimise box\": [" + std::to_string(box.x)
+        + ", " + std::to_string(box.y) + "]}");
     return TRUE;
 }
 

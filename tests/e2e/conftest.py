@@ -331,7 +331,7 @@ SNI_WATCHER = """<node><interface name="org.kde.StatusNotifierWatcher">
 @pytest.fixture
 def sni_host(desktop):
     """A StatusNotifierItem host: programs started meanwhile put their icon here, not into trayer.
-    sni_host.activate() is a click on the icon (the last one registered)."""
+    sni_host.activate() is a click on the icon (the last one registered), sni_host.title() its title."""
     from gi.repository import Gio, GLib
     items, ready = [], threading.Event()
     context = GLib.MainContext.new()
@@ -358,11 +358,18 @@ def sni_host(desktop):
     ready.wait(5)
 
     class Host:
-        def activate(self):
+        def call(self, interface, method, args):
             service, path = wait_for(lambda: items, what="an icon")[-1]
-            Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
-                service, path, "org.kde.StatusNotifierItem", "Activate", GLib.Variant("(ii)", (0, 0)),
-                None, 0, 5000, None)
+            return Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
+                service, path, interface, method, args, None, 0, 5000, None).unpack()
+
+        def activate(self):
+            self.call("org.kde.StatusNotifierItem", "Activate", GLib.Variant("(ii)", (0, 0)))
+
+        def title(self):
+            """The title a host shows for the icon (in its list of hidden icons, say)."""
+            return self.call("org.freedesktop.DBus.Properties", "Get",
+                             GLib.Variant("(ss)", ("org.kde.StatusNotifierItem", "Title")))[0]
     yield Host()
     context.invoke_full(GLib.PRIORITY_DEFAULT, loop.quit)
     thread.join(5)

@@ -29,11 +29,14 @@ def reminder(app, after=None, timeout=10.0):
 
 @pytest.mark.parametrize("tray", ["xembed", "sni"])
 def test_reminders_come_first_and_the_icon_shows_the_main_window_meanwhile(request, start, desktop, tray):
-    click = request.getfixturevalue("sni_host").activate if tray == "sni" else desktop.click_tray
+    host = request.getfixturevalue("sni_host") if tray == "sni" else None
+    click = host.activate if host else desktop.click_tray
     # Remind 3 days ahead on 28 December: the 28th and the 30th are announced, the 31st is not.
     app = start(birthdays=(3, [(12, 28, "张三"), (12, 30, "李四"), (12, 31, "王五")]))
     first = app.window(BOX)
     assert not desktop.windows(MAIN)
+    if host:
+        assert host.title() == "Quorvel日历记事本 V1.0"  # the program's title, not its file name
 
     click()
     app.window(MAIN)

@@ -1,6 +1,6 @@
 """Whole texts in the locales a user may run, and everything on the screen read over the
 accessibility bus: the start-up reminder, the month grid and its held day, the clock and the status
-bar, the remind-days field."""
+bar, the remind-days field, the names of the spinners and the birthday fields."""
 
 import re
 import subprocess
@@ -109,3 +109,15 @@ def test_every_note_size_shows_whole(start, desktop, shot):
         assert w == 48 if size < 10 << 30 else 48 < w <= 441 - 250
         uncut(screen(), panel, 1)
     shot("note-sizes")
+
+
+def test_every_field_is_named_by_its_label(start, desktop):
+    app = start()
+    app.window(MAIN)
+    root = app.accessible()
+    assert sorted(n.name for n in find_accessible(root, "spin button")) == ["年", "月"]
+    click_accessible(desktop, find_accessible(root, "push button", "生日")[0])
+    app.window(BIRTHDAYS)
+    fields = [n for n in find_accessible(app.accessible(), "text") if n.getRoleName() == "text"
+              and n.queryText().getText(0, -1) in ("", "3")]
+    assert sorted(n.name for n in fields if n.name) == sorted(["月", "日", "姓名", "在…天前开始提醒"])

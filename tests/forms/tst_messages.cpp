@@ -1,15 +1,23 @@
 // The message windows: the error text, the "&" prefixes, the information window's keys and
 // placement, and the question box that only Yes or No can answer.
 #include "forms/messages.h"
+#include "forms/startup.h"
+#include "testsupport.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
+#include <QTranslator>
 
 #include <memory>
 #include <stdexcept>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -167,6 +175,44 @@ private Q_SLOTS:
         const QWidget *shortText = narrow->findChild<QWidget *>(QStringLiteral("text"));
         QVERIFY(shortText->width() < screen.width() / 4);
         QVERIFY(shortText->height() < 2 * shortText->fontMetrics().height());
+    }
+
+    void boxesShowTheirCaptionWhole()
+    {
+        const QString title = qc::applicationTitle();
+        QFont font = QApplication::font("QTitleBar");
+        font.setBold(true);
+        const int bar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        // The caption, an icon and one caption button at the least.
+        const int needed = QFontMetrics(font).horizontalAdvance(title) + 2 * bar;
+        const std::unique_ptr<QWidget> boxes[] { std::unique_ptr<QWidget>(
+                                                     qc::createInformationWindow(u"E"_s)),
+            std::unique_ptr<QWidget>(qc::createErrorBox(u"E"_s)),
+            std::unique_ptr<QWidget>(qc::createQuestionBox(title, u"E"_s)) };
+        for (const auto &box : boxes) {
+            box->show();
+            QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+            QCOMPARE(box->windowTitle(), title);
+            QVERIFY2(box->width() >= needed, qPrintable(QString::number(box->width())));
+        }
+    }
+
+    // Qt's own texts come from translations/ in the program's folder (the Windows ZIP has no
+    // other) in the desktop's language.
+    void questionButtonsInTheDesktopLanguage()
+    {
+        qctest::ProgramDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"translations"_s));
+        QVERIFY(QFile::copy(QStringLiteral(QC_QT_TRANSLATIONS_DIR "/qtbase_zh_CN.qm"),
+            dir.filePath(u"translations/qtbase_zh_CN.qm"_s)));
+        QTranslator *translator = qc::installQtTranslation(*qApp, QLocale(QLocale::Chinese, QLocale::China));
+        QVERIFY(translator);
+        const std::unique_ptr<QMessageBox> box(qc::createQuestionBox(u"c"_s, u"t"_s));
+        const QStringList texts { box->button(QMessageBox::Yes)->text(),
+            box->button(QMessageBox::No)->text() };
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        QCOMPARE(texts, (QStringList { u"是(&Y)"_s, u"否(&N)"_s }));
     }
 
     void questionBoxOnlyYesOrNo_data()

@@ -8,6 +8,7 @@
 #include "testsupport.h"
 #include "usetup.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void failedSaveKeepsEverything();
     void remindUsesListAndHeldDays();
     void placedOnceThenWhereLeft();
+    void reopenedListShowsItsTop();
+    void fieldsNamedByTheirLabels();
 
 private:
     template<typename T> T *child(const char *name) const
@@ -533,6 +536,38 @@ void TestSetupForm::placedOnceThenWhereLeft()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QCOMPARE(m_form->pos(), left);
+}
+
+void TestSetupForm::reopenedListShowsItsTop()
+{
+    QByteArray file = record(3);
+    for (int day = 1; day <= 12; ++day)
+        file += record(1, day, "x");
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), file));
+    auto *list = child<QListWidget>("ListBox1");
+    const auto firstShown
+        = [list] { return list->viewport()->rect().contains(list->visualItemRect(list->item(0))); };
+    m_form->LoadBirthdays();
+    showForm();
+    QVERIFY(firstShown());
+    list->scrollToBottom();
+    QVERIFY(!firstShown());
+    m_form->hide();
+
+    m_form->LoadBirthdays();
+    showForm();
+    QVERIFY(firstShown());
+}
+
+void TestSetupForm::fieldsNamedByTheirLabels()
+{
+    const QList<std::pair<const char *, QString>> fields { { "Edit1", u"月"_s }, { "Edit2", u"日"_s },
+        { "Edit3", u"姓名"_s }, { "Edit4", u"在…天前开始提醒"_s } };
+    for (const auto &[name, label] : fields) {
+        QAccessibleInterface *field = QAccessible::queryAccessibleInterface(child<QWidget>(name));
+        QVERIFY(field);
+        QCOMPARE(field->text(QAccessible::Name), label);
+    }
 }
 
 QTEST_MAIN(TestSetupForm)

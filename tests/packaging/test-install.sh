@@ -59,7 +59,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 progdir=$prefix/opt/quorvelcal
-for f in quorvelcal README.md LICENSE quorvelcal.desktop; do check_file "$progdir/$f"; done
+for f in quorvelcal README.md 说明.txt LICENSE quorvelcal.desktop; do check_file "$progdir/$f"; done
 [[ -x "$progdir/quorvelcal" ]] || fail "opt/quorvelcal/quorvelcal is not executable"
 for size in 16 22 24 32 48 64 128 256; do
     check_file "$progdir/icons/quorvelcal-$size.png"
@@ -117,7 +117,7 @@ else
     listing=$(cd "$top" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')
     expected_listing="./LICENSE ./README.md ./icons "
     for size in 128 16 22 24 256 32 48 64; do expected_listing+="./icons/quorvelcal-$size.png "; done
-    expected_listing+="./quorvelcal ./quorvelcal.desktop "
+    expected_listing+="./quorvelcal ./quorvelcal.desktop ./说明.txt "
     [[ "$listing" == "$expected_listing" ]] || fail "archive holds: $listing"
     check_birthday_file_opened "$top/quorvelcal" "$work/elsewhere" "$top/quorvelcal.CFG"
 fi
