@@ -107,12 +107,22 @@ POINT minimiseBox(HWND hwnd)
     return { -1, -1 };
 }
 
-// Whether the caption has an icon to show: the window's own or its class's.
+// Whether Windows draws an icon in the window's caption: a caption with a system menu shows one
+// (the window's own, else its class's or the default), except in a dialog frame, which shows only
+// an icon given to the window itself.
 bool hasIcon(HWND hwnd)
 {
-    DWORD_PTR icon = 0;
-    SendMessageTimeoutW(hwnd, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 2000, &icon);
-    return icon || GetClassLongPtrW(hwnd, GCLP_HICONSM) || GetClassLongPtrW(hwnd, GCLP_HICON);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    if ((style & WS_CAPTION) != WS_CAPTION || !(style & WS_SYSMENU))
+        return false;
+    if (!(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME))
+        return true;
+    for (const WPARAM size : { ICON_SMALL, ICON_BIG }) {
+        DWORD_PTR icon = 0;
+        if (SendMessageTimeoutW(hwnd, WM_GETICON, size, 0, SMTO_ABORTIFHUNG, 2000, &icon) && icon)
+            return true;
+    }
+    return false;
 }
 
 BOOL CALLBACK describe(HWND hwnd, LPARAM)
