@@ -55,9 +55,10 @@ private Q_SLOTS:
         QTest::newRow("MS Sans Serif, Latin")
             << QStringLiteral("MS Sans Serif") << QStringLiteral("999 Bytes")
             << QStringList { QStringLiteral("Liberation Sans Narrow") };
-        QTest::newRow("MS Sans Serif, Chinese after Latin")
-            << QStringLiteral("MS Sans Serif") << QStringLiteral("Quorvel日历")
-            << QStringList { QStringLiteral("Liberation Sans Narrow"), song };
+        // Which face a Latin run beside Chinese takes depends on the locale's script order; the
+        // Chinese characters themselves always fall back to the Song face.
+        QTest::newRow("MS Sans Serif, Chinese")
+            << QStringLiteral("MS Sans Serif") << QStringLiteral("日历") << QStringList { song };
     }
     void facesOfTheTable()
     {
