@@ -139,7 +139,7 @@ int child(int argc, char *argv[])
     QApplication app(argc, argv);
     qc::setProgramFilePathForTesting(programDir + QStringLiteral("/quorvelcal"));
     // The reminders a real user would answer one by one are counted instead of shown.
-    qc::setMessageHook([](qc::MessageKind, const QString &, const QString &) { return true; });
+    qc::setMessageHookForTesting([](qc::MessageKind, const QString &, const QString &) { return true; });
 
     FirstFrame probe([&] {
         const qint64 painted = monotonicNs();

@@ -93,7 +93,7 @@ void filesBesideNotes(bool flush)
             || note.write(qc::noteHeader(date.year(), date.month(), date.day())) <= 0)
             qFatal("cannot write the notes");
     }
-    qc::setNoteLauncher([](const qc::EditorCommand &) {});
+    qc::setNoteLauncherForTesting([](const qc::EditorCommand &) {});
     const QByteArray list = qc::serializeBirthdayFile(3, { qc::birthdayEntry(3, 7, "Zhang") });
     const QDate day(2050, 6, 15);
 
@@ -123,7 +123,7 @@ void filesBesideNotes(bool flush)
     }
     std::printf("%10s %14s %14.2f %14.3f %14.3f\n", "more", "", figures[1][0] - figures[0][0],
         figures[1][1] - figures[0][1], figures[1][2] - figures[0][2]);
-    qc::setNoteLauncher({});
+    qc::setNoteLauncherForTesting({});
     qc::setSaveHooksForTesting({});
 }
 
@@ -137,9 +137,9 @@ int main(int argc, char *argv[])
 
     QTemporaryDir dir;
     qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
-    qc::setClockSource([] { return QDateTime(QDate(2023, 6, 15), QTime(12, 0)); });
+    qc::setClockSourceForTesting([] { return QDateTime(QDate(2023, 6, 15), QTime(12, 0)); });
     int messages = 0;
-    qc::setMessageHook([&messages](qc::MessageKind, const QString &, const QString &) {
+    qc::setMessageHookForTesting([&messages](qc::MessageKind, const QString &, const QString &) {
         ++messages;
         return true;
     });
@@ -211,8 +211,8 @@ int main(int argc, char *argv[])
     }
     filesBesideNotes(true);
     filesBesideNotes(false);
-    qc::setMessageHook({});
-    qc::setClockSource({});
+    qc::setMessageHookForTesting({});
+    qc::setClockSourceForTesting({});
     qc::setProgramFilePathForTesting(QString());
     return 0;
 }

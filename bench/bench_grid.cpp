@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    qc::setClockSource([] { return QDateTime(QDate(2023, 6, 15), QTime(12, 0)); });
+    qc::setClockSourceForTesting([] { return QDateTime(QDate(2023, 6, 15), QTime(12, 0)); });
 
     CountingCalendar grid;
     QFont font = grid.font();

@@ -89,7 +89,7 @@ QList<TrayShell::Event> trayEventsFor(int activationReason)
     }
 }
 
-void setTrayShellFactory(TrayShellFactory factory)
+void setTrayShellFactoryForTesting(TrayShellFactory factory)
 {
     shellFactory() = std::move(factory);
 }

@@ -49,7 +49,7 @@ QList<TrayShell::Event> trayEventsFor(int activationReason);
 // Tests replace the shell that every TTrayIcon created afterwards gets; an empty factory restores
 // the system tray.
 using TrayShellFactory = std::function<std::unique_ptr<TrayShell>()>;
-void setTrayShellFactory(TrayShellFactory factory);
+void setTrayShellFactoryForTesting(TrayShellFactory factory);
 
 } // namespace qc
 

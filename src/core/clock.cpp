@@ -30,7 +30,7 @@ QDate today()
     return now().date();
 }
 
-void setClockSource(std::function<QDateTime()> source)
+void setClockSourceForTesting(std::function<QDateTime()> source)
 {
     QMutexLocker lock(&clockMutex);
     clockSource = std::move(source);

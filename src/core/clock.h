@@ -13,6 +13,6 @@ QDateTime now();
 QDate today();
 
 // Replaces the system clock (for tests and benchmarks); an empty function restores it.
-void setClockSource(std::function<QDateTime()> source);
+void setClockSourceForTesting(std::function<QDateTime()> source);
 
 } // namespace qc

@@ -87,7 +87,7 @@ EditorCommand editorCommand(const QString &notePath)
 #endif
 }
 
-void setNoteLauncher(NoteLauncher newLauncher)
+void setNoteLauncherForTesting(NoteLauncher newLauncher)
 {
     launcher() = std::move(newLauncher);
 }

@@ -34,7 +34,7 @@ EditorCommand editorCommand(const QString &notePath);
 // Starts the editor and does not wait for it. Tests replace it; an empty function restores the
 // real one, which ignores a failure to start.
 using NoteLauncher = std::function<void(const EditorCommand &command)>;
-void setNoteLauncher(NoteLauncher launcher);
+void setNoteLauncherForTesting(NoteLauncher launcher);
 
 // Creates the note with its header line unless it exists (an existing note is never touched), then
 // starts the editor on it. Throws EInOutError when the note can't be created; the editor is then not

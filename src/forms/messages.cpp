@@ -291,7 +291,7 @@ bool askYesNo(const QString &caption, const QString &text)
     return execModal(box.get()) == QMessageBox::Yes;
 }
 
-void setMessageHook(MessageHook hook)
+void setMessageHookForTesting(MessageHook hook)
 {
     messageHook() = std::move(hook);
 }

@@ -61,6 +61,6 @@ QMessageBox *createErrorBox(const QString &text);
 // Tests replace the modal windows: the hook receives every message instead and, for questions,
 // returns true for Yes. An empty hook restores the real windows.
 using MessageHook = std::function<bool(MessageKind kind, const QString &caption, const QString &text)>;
-void setMessageHook(MessageHook hook);
+void setMessageHookForTesting(MessageHook hook);
 
 } // namespace qc

@@ -4,6 +4,7 @@
 #include "core/cp936.h"
 #include "core/errors.h"
 #include "forms/messages.h"
+#include "testsupport.h"
 
 #include <QCursor>
 #include <QPainter>
@@ -77,12 +78,7 @@ private Q_SLOTS:
         m_log = std::make_shared<Log>();
         m_icon = std::make_unique<TTrayIcon>(std::make_unique<RecordingShell>(m_log));
     }
-    void cleanup()
-    {
-        m_icon.reset();
-        qc::setMessageHook({});
-        qc::setTrayShellFactory({});
-    }
+    void cleanup() { m_icon.reset(); }
 
     void toolTipIsCutToSixtyTwoBytes_data()
     {
@@ -226,7 +222,7 @@ private Q_SLOTS:
     void failingClickHandlerShowsErrorBox()
     {
         QStringList shown;
-        qc::setMessageHook([&](qc::MessageKind kind, const QString &, const QString &text) {
+        const qctest::ScopedMessageHook hook([&](qc::MessageKind kind, const QString &, const QString &text) {
             if (kind == qc::MessageKind::Error)
                 shown << text;
             return false;
@@ -252,7 +248,7 @@ private Q_SLOTS:
     void factoryReplacesTheSystemTray()
     {
         auto log = std::make_shared<Log>();
-        qc::setTrayShellFactory([log] { return std::make_unique<RecordingShell>(log); });
+        const qctest::ScopedTrayShellFactory factory([log] { return std::make_unique<RecordingShell>(log); });
         {
             TTrayIcon icon;
             icon.setToolTip(QStringLiteral("Quorvel日历记事本"));

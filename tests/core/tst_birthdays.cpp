@@ -11,28 +11,9 @@
 using namespace qc;
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QByteArray ZhangSan("\xD5\xC5\xC8\xFD"); // 张三 in code page 936
-
-QByteArray settingsRecord(int remindDays)
-{
-    QByteArray record(BirthdayRecordSize, '\0');
-    record[0] = char(remindDays);
-    return record;
-}
-
-QByteArray birthdayRecord(int month, int day, const QByteArray &name, int length = -1)
-{
-    QByteArray record(BirthdayRecordSize, '\0');
-    record[0] = char(month);
-    record[1] = char(day);
-    record[2] = char(length < 0 ? name.size() : length);
-    std::copy(name.cbegin(), name.cbegin() + std::min<qsizetype>(name.size(), 50), record.begin() + 3);
-    return record;
-}
-
-} // namespace
+using qctest::birthdayRecord;
+using qctest::settingsRecord;
+using qctest::ZhangSan;
 
 class TestBirthdays : public QObject
 {

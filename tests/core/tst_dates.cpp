@@ -3,6 +3,7 @@
 #include "core/dates.h"
 #include "core/errors.h"
 #include "core/programdir.h"
+#include "testsupport.h"
 
 #include <QFileInfo>
 #include <QTest>
@@ -179,11 +180,11 @@ void TestDates::programDirectoryOverride()
 #else
     const QString somewhere = QStringLiteral("/tmp/somewhere");
 #endif
-    qc::setProgramFilePathForTesting(somewhere + QStringLiteral("/quorvelcal"));
-    QCOMPARE(qc::programFilePath(), somewhere + QStringLiteral("/quorvelcal"));
-    QCOMPARE(qc::programDirectory(), somewhere);
-
-    qc::setProgramFilePathForTesting(QString());
+    {
+        const qctest::ProgramDir dir(somewhere);
+        QCOMPARE(qc::programFilePath(), somewhere + QStringLiteral("/quorvelcal"));
+        QCOMPARE(qc::programDirectory(), somewhere);
+    }
     QCOMPARE(qc::programFilePath(), real);
     QCOMPARE(qc::programDirectory(), QFileInfo(real).absolutePath());
 }

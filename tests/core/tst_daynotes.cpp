@@ -29,12 +29,7 @@ class TestDayNotes : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_started.clear();
-        qc::setNoteLauncher([this](const qc::EditorCommand &command) { m_started.append(command); });
-    }
-    void cleanup() { qc::setNoteLauncher({}); }
+    void init() { m_started.clear(); }
 
     void fileName_data()
     {
@@ -144,7 +139,7 @@ private Q_SLOTS:
         qctest::ProgramDir dir;
         QVERIFY(QDir(dir.path()).mkdir(subdirectory));
         const QString directory = dir.filePath(subdirectory);
-        qc::setProgramFilePathForTesting(directory + QStringLiteral("/quorvelcal"));
+        const qctest::ProgramDir inside(directory);
         qc::openNote(1999, 12, 31);
         const QString path = directory + QStringLiteral("/991231.QVN");
         QCOMPARE(qctest::readFile(path), QByteArray("[At]1999-12-31\r\n"));
@@ -179,7 +174,7 @@ private Q_SLOTS:
     void unwritableDirectoryReportsAndStartsNothing()
     {
         qctest::ProgramDir dir;
-        qc::setProgramFilePathForTesting(QStringLiteral("/proc/quorvelcal"));
+        const qctest::ProgramDir unwritable(QStringLiteral("/proc"));
         QVERIFY_THROWS_EXCEPTION(qc::EInOutError, qc::openNote(1999, 3, 7));
         QVERIFY(m_started.isEmpty());
         QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/990307.QVN")));
@@ -194,7 +189,7 @@ private Q_SLOTS:
         if (!setImmutable(locked, true))
             QSKIP("the file system offers no way to make a directory unwritable for root");
         const auto restore = qScopeGuard([&] { setImmutable(locked, false); });
-        qc::setProgramFilePathForTesting(locked + QStringLiteral("/quorvelcal"));
+        const qctest::ProgramDir inside(locked);
         try {
             qc::openNote(1999, 3, 7);
             QFAIL("creating a note in an unwritable directory must fail");
@@ -211,6 +206,9 @@ private Q_SLOTS:
 
 private:
     QList<qc::EditorCommand> m_started;
+    qctest::ScopedNoteLauncher m_launcher { [this](const qc::EditorCommand &command) {
+        m_started.append(command);
+    } };
 };
 
 QTEST_GUILESS_MAIN(TestDayNotes)

@@ -1,6 +1,7 @@
 // Writing a file whole: what a failure is called, and which file wins when one is already there.
 #include "core/errors.h"
 #include "core/savefile.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,16 +14,6 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-} // namespace
 
 class TestSaveFile : public QObject
 {
@@ -77,8 +68,8 @@ private Q_SLOTS:
             QVERIFY(
                 qc::writeWholeFile(dir.filePath(QStringLiteral("g")), "four", qc::WhenPresent::KeepExisting));
         }
-        QCOMPARE(readAll(path), QByteArray("two"));
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("g"))), QByteArray("four"));
+        QCOMPARE(qctest::readFile(path), QByteArray("two"));
+        QCOMPARE(qctest::readFile(dir.filePath(QStringLiteral("g"))), QByteArray("four"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
             QStringList({ QStringLiteral("f"), QStringLiteral("g") }));
     }
@@ -131,7 +122,8 @@ private Q_SLOTS:
                 shown = error.message();
             }
             QCOMPARE(shown, message);
-            QCOMPARE(readAll(path), message.isEmpty() || folder ? QByteArray("new") : QByteArray("old"));
+            QCOMPARE(
+                qctest::readFile(path), message.isEmpty() || folder ? QByteArray("new") : QByteArray("old"));
             QCOMPARE(
                 QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { QStringLiteral("f") });
             QVERIFY(qc::writeWholeFile(path, "old", qc::WhenPresent::Replace));
@@ -157,10 +149,8 @@ private Q_SLOTS:
         QVERIFY(!qc::writeWholeFile(link, "three", qc::WhenPresent::KeepExisting));
 
         QCOMPARE(QFileInfo(link).symLinkTarget(), target);
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("two"));
-        QCOMPARE(file.permissions() & ~QFileDevice::Permissions(0x0f00),
+        QCOMPARE(qctest::readFile(target), QByteArray("two"));
+        QCOMPARE(QFile::permissions(target) & ~QFileDevice::Permissions(0x0f00),
             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         QCOMPARE(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden),
             QStringList { QStringLiteral("f") });

@@ -64,7 +64,7 @@ int saveLoop(const QString &path, char tag, int count, int rounds)
 QStringList loadEditAndSave()
 {
     QStringList errors;
-    qc::setMessageHook([&errors](qc::MessageKind, const QString &, const QString &text) {
+    const qctest::ScopedMessageHook hook([&errors](qc::MessageKind, const QString &, const QString &text) {
         errors.append(text);
         return true;
     });
@@ -82,7 +82,6 @@ QStringList loadEditAndSave()
     form.BitBtn1Click();
     if (form.result() == QDialog::Accepted)
         errors.append(QStringLiteral("saved"));
-    qc::setMessageHook({});
     return errors;
 }
 
@@ -160,17 +159,8 @@ class TestBirthdaySave : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qctest::fixToday(QDate(2023, 6, 15));
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
-            if (kind == qc::MessageKind::Error)
-                m_errors.append(text);
-            return true;
-        });
-    }
+    void initTestCase() { qctest::fixToday(QDate(2023, 6, 15)); }
     void init() { m_errors.clear(); }
-    void cleanup() { qc::setProgramFilePathForTesting({}); }
 
     void interruptedSave_data();
     void interruptedSave();
@@ -189,6 +179,11 @@ private Q_SLOTS:
 
 private:
     QStringList m_errors;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &, const QString &text) {
+        if (kind == qc::MessageKind::Error)
+            m_errors.append(text);
+        return true;
+    } };
 };
 
 enum class Fault { Conversion, ReadOnlyFile, ReadOnlyDirectory, DiskFull };
@@ -209,17 +204,10 @@ void TestBirthdaySave::interruptedSave()
     QFETCH(Fault, fault);
     QFETCH(QString, message);
 
-    QTemporaryDir temp;
-    QVERIFY(temp.isValid());
-    const QString dir = temp.filePath(QStringLiteral("program"));
-    QVERIFY(QDir().mkpath(dir));
-    std::unique_ptr<qcfault::ScratchFs> fs;
-    if (fault == Fault::ReadOnlyDirectory || fault == Fault::DiskFull) {
-        fs = std::make_unique<qcfault::ScratchFs>(dir, 64);
-        if (!fs->isMounted())
-            QSKIP("no private mount namespace here to make a small or read-only file system in");
-    }
-    qc::setProgramFilePathForTesting(dir + QStringLiteral("/quorvelcal"));
+    qctest::ScratchProgramDir fs;
+    const QString dir = fs.path();
+    if ((fault == Fault::ReadOnlyDirectory || fault == Fault::DiskFull) && !fs.mount(64))
+        QSKIP(fs.NoScratchFs);
     const QString path = qc::birthdayFilePath();
 
     const QByteArray old = qc::serializeBirthdayFile(7, entries('O', 20));
@@ -245,10 +233,10 @@ void TestBirthdaySave::interruptedSave()
             path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
         break;
     case Fault::ReadOnlyDirectory:
-        QVERIFY(fs->remountReadOnly());
+        QVERIFY(fs.remountReadOnly());
         break;
     case Fault::DiskFull:
-        QVERIFY(fs->fill());
+        QVERIFY(fs.fill());
         break;
     }
     const QStringList before = QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -271,7 +259,7 @@ void TestBirthdaySave::interruptedSave()
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         break;
     case Fault::ReadOnlyDirectory:
-        QVERIFY(::mount(nullptr, QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT, nullptr) == 0);
+        QVERIFY(fs.remountWritable());
         break;
     case Fault::DiskFull:
         QVERIFY(QFile::remove(dir + QStringLiteral("/filler")));
@@ -341,9 +329,7 @@ void TestBirthdaySave::unreadableFileIsNeverReplaced()
 {
     QFETCH(InPlace, inPlace);
     QFETCH(QStringList, errors);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+    qctest::ProgramDir dir;
     const QString path = qc::birthdayFilePath();
     const QByteArray name = QFile::encodeName(path);
     const QByteArray old = qc::serializeBirthdayFile(4, entries('O', 2));
@@ -424,10 +410,8 @@ void TestBirthdaySave::unreadableFileIsNeverReplaced()
 // the first save creates the list where the link points; the link stays.
 void TestBirthdaySave::linkToANewListInAFolderThatIsThere()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    qctest::ProgramDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sync")));
-    qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
     const QString path = qc::birthdayFilePath();
     QVERIFY(QFile::link(QStringLiteral("sync/quorvelcal.CFG"), path));
 
@@ -474,7 +458,7 @@ void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes()
     QVERIFY(top.mkpath(u"program"_s) && top.mkpath(u"elsewhere/deep"_s));
     QVERIFY(top.mkpath(
         linkCase == LinkCase::ThroughLinkUpToAMissingFolder ? u"program/sync"_s : u"elsewhere/sync"_s));
-    qc::setProgramFilePathForTesting(dir.filePath(u"program/quorvelcal"_s));
+    const qctest::ProgramDir program(dir.filePath(u"program"_s));
     const QString path = qc::birthdayFilePath();
     QVERIFY(QFile::link(u"../elsewhere/deep"_s, dir.filePath(u"program/lnk"_s)));
     QVERIFY(QFile::link(u"lnk/../sync/real.CFG"_s, path));
@@ -483,7 +467,7 @@ void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes()
         error = error.replace(u"%1"_s, path).replace(u"%2"_s, real);
 
     QStringList shown;
-    qc::setMessageHook([&shown](qc::MessageKind, const QString &, const QString &text) {
+    const qctest::ScopedMessageHook hook([&shown](qc::MessageKind, const QString &, const QString &text) {
         shown.append(text);
         return true;
     });
@@ -498,7 +482,6 @@ void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes()
     form.BitBtn1Click();
     if (form.result() == QDialog::Accepted)
         shown.append(u"saved"_s);
-    qc::setMessageHook({});
 
     QCOMPARE(shown, errors);
     QCOMPARE(QFileInfo(path).symLinkTarget().isEmpty(), false);
@@ -767,12 +750,12 @@ int main(int argc, char *argv[])
         return saveLoop(QString::fromLocal8Bit(argv[2]), argv[3][0], argv[3][0] == 'A' ? 400 : 40, 300);
     if (argc == 3 && qstrcmp(argv[1], "--load-edit-save") == 0) {
         QApplication app(argc, argv);
-        qc::setProgramFilePathForTesting(QString::fromLocal8Bit(argv[2]).chopped(4));
+        const qctest::ProgramDir dir(QFileInfo(QString::fromLocal8Bit(argv[2])).absolutePath());
         QTextStream(stdout) << loadEditAndSave().join(u'\n') << Qt::endl;
         return 0;
     }
     // Before Qt starts any thread.
-    qcfault::enterPrivateMountNamespace();
+    qctest::enterPrivateMountNamespace();
     QApplication app(argc, argv);
     TestBirthdaySave test;
     return QTest::qExec(&test, argc, argv);

@@ -24,14 +24,8 @@ QByteArray pattern(const QString &kind, qsizetype size)
         return bytes.fill('\xff');
     if (kind == QLatin1String("whole records")) {
         // A real file: remind 3 days, a birthday today and one with a two-byte name.
-        QByteArray file(3 * qc::BirthdayRecordSize, '\0');
-        file[0] = 3;
-        const QByteArray first("\x06\x0f\x05"
-                               "Alice",
-            8);
-        const QByteArray second("\x0c\x1f\x04\xd5\xc5\xc8\xfd", 7);
-        file.replace(qc::BirthdayRecordSize, first.size(), first);
-        file.replace(2 * qc::BirthdayRecordSize, second.size(), second);
+        const QByteArray file = qctest::settingsRecord(3) + qctest::birthdayRecord(6, 15, "Alice")
+            + qctest::birthdayRecord(12, 31, qctest::ZhangSan);
         return file.left(size);
     }
     QRandomGenerator random(quint32(size) * 7919u);
@@ -47,14 +41,7 @@ class TestDamagedStart : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qctest::fixToday(QDate(2023, 6, 14));
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
-            (kind == qc::MessageKind::Error ? m_errors : m_information).append(text);
-            return true;
-        });
-    }
+    void initTestCase() { qctest::fixToday(QDate(2023, 6, 14)); }
 
     void everyShortLength_data()
     {
@@ -130,6 +117,10 @@ private Q_SLOTS:
 private:
     QStringList m_errors;
     QStringList m_information;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &, const QString &text) {
+        (kind == qc::MessageKind::Error ? m_errors : m_information).append(text);
+        return true;
+    } };
 };
 
 QTEST_MAIN(TestDamagedStart)

@@ -26,16 +26,7 @@ class TestNoteFaults : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_started = 0;
-        qc::setNoteLauncher([this](const qc::EditorCommand &) { ++m_started; });
-    }
-    void cleanup()
-    {
-        qc::setNoteLauncher({});
-        qc::setProgramFilePathForTesting({});
-    }
+    void init() { m_started = 0; }
 
     void existingNoteNeverWritten_data()
     {
@@ -52,9 +43,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, readOnly);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        qctest::ProgramDir dir;
         const QString path = qc::notePath(dir.path(), 2023, 6, 15);
         {
             QFile note(path);
@@ -86,15 +75,11 @@ private Q_SLOTS:
     {
         QFETCH(bool, readOnly);
         QFETCH(int, errorCode);
-        QTemporaryDir temp;
-        QVERIFY(temp.isValid());
-        const QString dir = temp.filePath(QStringLiteral("program"));
-        QVERIFY(QDir().mkpath(dir));
-        qcfault::ScratchFs fs(dir, 16);
-        if (!fs.isMounted())
-            QSKIP("no private mount namespace here to make a small or read-only file system in");
+        qctest::ScratchProgramDir fs;
+        const QString dir = fs.path();
+        if (!fs.mount(16))
+            QSKIP(fs.NoScratchFs);
         QVERIFY(readOnly ? fs.remountReadOnly() : fs.fill());
-        qc::setProgramFilePathForTesting(dir + QStringLiteral("/quorvelcal"));
 
         int code = 0;
         try {
@@ -118,9 +103,7 @@ private Q_SLOTS:
     void notAFileInTheNotesPlace()
     {
         QFETCH(QString, kind);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        qctest::ProgramDir dir;
         const QString path = qc::notePath(dir.path(), 2023, 6, 15);
         if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(path));
@@ -156,10 +139,9 @@ private Q_SLOTS:
     // stale temporaries, and never a note, nor a look-alike that is somebody else's.
     void temporariesBesideNotes()
     {
-        QTemporaryDir dir;
+        qctest::ProgramDir dir;
         QTemporaryDir elsewhere;
-        QVERIFY(dir.isValid() && elsewhere.isValid());
-        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        QVERIFY(elsewhere.isValid());
         const QString note = qc::notePath(dir.path(), 2023, 6, 15);
         const QString theirs = elsewhere.filePath(QStringLiteral("theirs"));
         QVERIFY(qctest::writeFile(note, qc::noteHeader(2023, 6, 15) + "written since"));
@@ -194,9 +176,7 @@ private Q_SLOTS:
     // every note it made is still its own at the end.
     void noteCreatedMeanwhileWins()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        qc::setProgramFilePathForTesting(dir.filePath(QStringLiteral("quorvelcal")));
+        qctest::ProgramDir dir;
         QProcess other;
         other.start(
             QCoreApplication::applicationFilePath(), { QStringLiteral("--create-notes"), dir.path() });
@@ -259,6 +239,7 @@ private Q_SLOTS:
 
 private:
     int m_started = 0;
+    qctest::ScopedNoteLauncher m_launcher { [this](const qc::EditorCommand &) { ++m_started; } };
 };
 
 // The other program of noteCreatedMeanwhileWins: creates the notes exclusively, in the same order,
@@ -303,7 +284,7 @@ int main(int argc, char *argv[])
     if (argc == 3 && qstrcmp(argv[1], "--create-notes") == 0)
         return createNotes(QString::fromLocal8Bit(argv[2]));
     // Before Qt starts any thread.
-    qcfault::enterPrivateMountNamespace();
+    qctest::enterPrivateMountNamespace();
     QCoreApplication app(argc, argv);
     TestNoteFaults test;
     return QTest::qExec(&test, argc, argv);

@@ -2,6 +2,7 @@
 #include "UABOUT.h"
 #include "fonts.h"
 #include "messages.h"
+#include "testsupport.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -21,12 +22,6 @@ private Q_SLOTS:
     void init()
     {
         m_messages.clear();
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
-            m_messages << (kind == qc::MessageKind::Information ? QStringLiteral("info: ")
-                                                                : QStringLiteral("other: "))
-                    + text;
-            return false;
-        });
         m_form = std::make_unique<TAboutForm>();
         m_form->setUrlOpener([this](const QUrl &url) {
             m_opened << url;
@@ -39,7 +34,6 @@ private Q_SLOTS:
     {
         m_form.reset();
         m_opened.clear();
-        qc::setMessageHook({});
     }
 
     void memoTogglesOverTheContactLabels()
@@ -177,6 +171,12 @@ private:
     std::unique_ptr<TAboutForm> m_form;
     QList<QUrl> m_opened;
     QStringList m_messages;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &, const QString &text) {
+        m_messages << (kind == qc::MessageKind::Information ? QStringLiteral("info: ")
+                                                            : QStringLiteral("other: "))
+                + text;
+        return false;
+    } };
 };
 
 QTEST_MAIN(TestAbout)

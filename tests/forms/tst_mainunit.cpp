@@ -58,19 +58,12 @@ private Q_SLOTS:
         m_shown.clear();
         m_started.clear();
         m_answer = false;
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &caption, const QString &text) {
-            m_shown.append({ kind, caption, text });
-            return m_answer;
-        });
-        qc::setNoteLauncher([this](const qc::EditorCommand &command) { m_started.append(command); });
     }
     void cleanup()
     {
         m_form.reset();
         m_dir.reset();
-        qc::setMessageHook({});
-        qc::setNoteLauncher({});
-        qc::setClockSource({});
+        qctest::restoreClock();
     }
 
     void startsEmptyAndReady()
@@ -306,9 +299,11 @@ private Q_SLOTS:
     void hideAndComeBackThroughIcon()
     {
         QFETCH(bool, trayAvailable);
-        qc::setTrayShellFactory([trayAvailable] { return std::make_unique<FakeTray>(trayAvailable); });
-        createOn(QDate(2000, 1, 31));
-        qc::setTrayShellFactory({});
+        {
+            const qctest::ScopedTrayShellFactory tray(
+                [trayAvailable] { return std::make_unique<FakeTray>(trayAvailable); });
+            createOn(QDate(2000, 1, 31));
+        }
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         QTest::mouseClick(button("BitBtn4"), Qt::LeftButton);
@@ -350,6 +345,14 @@ private:
     QList<Shown> m_shown;
     QList<qc::EditorCommand> m_started;
     bool m_answer = false;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &caption,
+                                           const QString &text) {
+        m_shown.append({ kind, caption, text });
+        return m_answer;
+    } };
+    qctest::ScopedNoteLauncher m_launcher { [this](const qc::EditorCommand &command) {
+        m_started.append(command);
+    } };
 };
 
 QTEST_MAIN(TestMainUnit)

@@ -35,15 +35,7 @@ class TestMessages : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_shown.clear();
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &caption, const QString &text) {
-            m_shown.append({ kind, caption, text });
-            return m_answer;
-        });
-    }
-    void cleanup() { qc::setMessageHook({}); }
+    void init() { m_shown.clear(); }
 
     void guardShowsErrorText_data()
     {
@@ -245,6 +237,11 @@ private Q_SLOTS:
 private:
     QList<Shown> m_shown;
     bool m_answer = false;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &caption,
+                                           const QString &text) {
+        m_shown.append({ kind, caption, text });
+        return m_answer;
+    } };
 };
 
 QTEST_MAIN(TestMessages)

@@ -14,17 +14,9 @@ namespace {
 
 QByteArray birthdayFile(int remindDays, const QList<std::pair<int, int>> &dates)
 {
-    QByteArray file(qc::BirthdayRecordSize, '\0');
-    file[0] = char(remindDays);
-    for (const auto &[month, day] : dates) {
-        QByteArray record(qc::BirthdayRecordSize, '\0');
-        const QByteArray name = QByteArray::number(month) + '-' + QByteArray::number(day);
-        record[0] = char(month);
-        record[1] = char(day);
-        record[2] = char(name.size());
-        record.replace(3, name.size(), name);
-        file += record;
-    }
+    QByteArray file = qctest::settingsRecord(remindDays);
+    for (const auto &[month, day] : dates)
+        file += qctest::birthdayRecord(month, day, QByteArray::number(month) + '-' + QByteArray::number(day));
     return file;
 }
 
@@ -55,20 +47,7 @@ class TestNewDay : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_announced.clear();
-        qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
-            m_announced.append(kind == qc::MessageKind::Information ? shortForm(text) : text);
-            return true;
-        });
-        qc::setClockSource([this] { return m_now; });
-    }
-    void cleanup()
-    {
-        qc::setMessageHook({});
-        qc::setClockSource({});
-    }
+    void init() { m_announced.clear(); }
 
     void checkOncePerDay_data()
     {
@@ -149,6 +128,11 @@ private Q_SLOTS:
 private:
     QDateTime m_now;
     QStringList m_announced;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &, const QString &text) {
+        m_announced.append(kind == qc::MessageKind::Information ? shortForm(text) : text);
+        return true;
+    } };
+    qctest::ScopedClock m_clock { [this] { return m_now; } };
 };
 
 QTEST_MAIN(TestNewDay)

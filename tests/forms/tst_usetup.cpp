@@ -21,20 +21,11 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using qctest::birthdayRecord;
+using qctest::settingsRecord;
+using qctest::ZhangSan;
 
 namespace {
-
-const QByteArray ZhangSan("\xD5\xC5\xC8\xFD"); // 张三 in code page 936
-
-QByteArray record(int first, int second = 0, const QByteArray &name = {})
-{
-    QByteArray bytes(qc::BirthdayRecordSize, '\0');
-    bytes[0] = char(first);
-    bytes[1] = char(second);
-    bytes[2] = char(name.size());
-    std::copy(name.cbegin(), name.cend(), bytes.begin() + 3);
-    return bytes;
-}
 
 struct Message
 {
@@ -84,6 +75,10 @@ private:
     std::unique_ptr<qctest::ProgramDir> m_dir;
     std::unique_ptr<TSetupForm> m_form;
     QList<Message> m_messages;
+    qctest::ScopedMessageHook m_hook { [this](qc::MessageKind kind, const QString &, const QString &text) {
+        m_messages.append({ kind, text });
+        return true;
+    } };
 };
 
 void TestSetupForm::init()
@@ -91,15 +86,10 @@ void TestSetupForm::init()
     m_dir = std::make_unique<qctest::ProgramDir>();
     m_form = std::make_unique<TSetupForm>();
     m_messages.clear();
-    qc::setMessageHook([this](qc::MessageKind kind, const QString &, const QString &text) {
-        m_messages.append({ kind, text });
-        return true;
-    });
 }
 
 void TestSetupForm::cleanup()
 {
-    qc::setMessageHook({});
     m_form.reset();
     m_dir.reset();
 }
@@ -201,14 +191,15 @@ void TestSetupForm::load_data()
     QTest::addColumn<bool>("shortRead");
 
     // Before each load the dialog holds RemindDays 9 (field "9") and one stale entry.
-    const QByteArray one = record(3, 7, ZhangSan);
+    const QByteArray one = birthdayRecord(3, 7, ZhangSan);
     QTest::newRow("missing") << false << QByteArray() << 3 << "9" << QStringList() << false;
-    QTest::newRow("53 bytes") << true << record(20) << 20 << "20" << QStringList() << false;
-    QTest::newRow("106 bytes") << true << record(0) + one << 0 << "0" << QStringList { u"03-07  张三"_s }
-                               << false;
+    QTest::newRow("53 bytes") << true << settingsRecord(20) << 20 << "20" << QStringList() << false;
+    QTest::newRow("106 bytes") << true << settingsRecord(0) + one << 0 << "0"
+                               << QStringList { u"03-07  张三"_s } << false;
     QTest::newRow("empty") << true << QByteArray() << 9 << "9" << QStringList() << true;
-    QTest::newRow("short settings") << true << record(1).left(40) << 9 << "9" << QStringList() << true;
-    QTest::newRow("ragged") << true << record(5) + one + one.left(52) << 5 << "5"
+    QTest::newRow("short settings") << true << settingsRecord(1).left(40) << 9 << "9" << QStringList()
+                                    << true;
+    QTest::newRow("ragged") << true << settingsRecord(5) + one + one.left(52) << 5 << "5"
                             << QStringList { u"03-07  张三"_s } << true;
 }
 
@@ -222,7 +213,7 @@ void TestSetupForm::load()
     QFETCH(bool, shortRead);
 
     const QString path = qc::birthdayFilePath();
-    QVERIFY(qctest::writeFile(path, record(9) + record(1, 1, "stale")));
+    QVERIFY(qctest::writeFile(path, settingsRecord(9) + birthdayRecord(1, 1, "stale")));
     m_form->LoadBirthdays();
     QFile::remove(path);
     if (exists) {
@@ -249,8 +240,8 @@ void TestSetupForm::listOrderAndText()
 {
     const QByteArray invalid("\x81\x20\xFF", 3);
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
-        record(3) + record(12, 5, "b") + record(3, 7, "b") + record(3, 7, "A") + record(1, 2, invalid)
-            + record(3, 7, ZhangSan)));
+        settingsRecord(3) + birthdayRecord(12, 5, "b") + birthdayRecord(3, 7, "b") + birthdayRecord(3, 7, "A")
+            + birthdayRecord(1, 2, invalid) + birthdayRecord(3, 7, ZhangSan)));
     m_form->LoadBirthdays();
     QCOMPARE(listTexts(),
         (QStringList { u"01-02  "_s + qc::cp936::decode(invalid), u"03-07  A"_s, u"03-07  b"_s,
@@ -306,7 +297,8 @@ void TestSetupForm::addEntry()
     QFETCH(QString, entry);
     QFETCH(QString, focus);
 
-    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), record(3) + record(1, 1, "a") + record(12, 31, "z")));
+    QVERIFY(qctest::writeFile(
+        qc::birthdayFilePath(), settingsRecord(3) + birthdayRecord(1, 1, "a") + birthdayRecord(12, 31, "z")));
     m_form->LoadBirthdays();
     showForm();
     const QByteArray fileBefore = qctest::readFile(qc::birthdayFilePath());
@@ -348,7 +340,8 @@ void TestSetupForm::addWithEmptyFieldOnlyMovesFocus()
 void TestSetupForm::deleteEntry()
 {
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
-        record(3) + record(1, 1, "a") + record(2, 2, "b") + record(3, 3, "c") + record(4, 4, "d")));
+        settingsRecord(3) + birthdayRecord(1, 1, "a") + birthdayRecord(2, 2, "b") + birthdayRecord(3, 3, "c")
+            + birthdayRecord(4, 4, "d")));
     m_form->LoadBirthdays();
     showForm();
     auto *list = child<QListWidget>("ListBox1");
@@ -397,7 +390,7 @@ void TestSetupForm::enterSavesEscDoesNothing()
     QFETCH(int, key);
     QFETCH(bool, saved);
 
-    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), record(3) + record(2, 2, "b")));
+    QVERIFY(qctest::writeFile(qc::birthdayFilePath(), settingsRecord(3) + birthdayRecord(2, 2, "b")));
     m_form->LoadBirthdays();
     showForm();
     child<QLineEdit>("Edit1")->setText(u"5"_s);
@@ -411,16 +404,17 @@ void TestSetupForm::enterSavesEscDoesNothing()
     QCOMPARE(m_form->isVisible(), !saved);
     // Enter saves the list as it stands; the typed but unadded entry is not part of it.
     QCOMPARE(qctest::readFile(qc::birthdayFilePath()),
-        saved ? record(7) + record(2, 2, "b") : record(3) + record(2, 2, "b"));
+        saved ? settingsRecord(7) + birthdayRecord(2, 2, "b")
+              : settingsRecord(3) + birthdayRecord(2, 2, "b"));
     QVERIFY(m_messages.isEmpty());
 }
 
 void TestSetupForm::saveRoundTripKeepsBytes()
 {
     // Bytes no code page character is made of, a dangling lead byte, and a name of 50 bytes.
-    const QByteArray file = record(200) + record(1, 2, QByteArray("\x81\x20\xFF\x80", 4))
-        + record(3, 7, QByteArray("ab\xB0", 3)) + record(12, 31, QByteArray(50, '\xA1'))
-        + record(12, 31, ZhangSan);
+    const QByteArray file = settingsRecord(200) + birthdayRecord(1, 2, QByteArray("\x81\x20\xFF\x80", 4))
+        + birthdayRecord(3, 7, QByteArray("ab\xB0", 3)) + birthdayRecord(12, 31, QByteArray(50, '\xA1'))
+        + birthdayRecord(12, 31, ZhangSan);
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(), file));
     m_form->LoadBirthdays();
     m_form->BitBtn1Click();
@@ -433,7 +427,7 @@ void TestSetupForm::saveKeepsHeldRemindDays()
     m_form->LoadBirthdays(); // no file: RemindDays 3
     child<QLineEdit>("Edit4")->setText(u" 10"_s);
     m_form->BitBtn1Click();
-    QCOMPARE(qctest::readFile(qc::birthdayFilePath()), record(10));
+    QCOMPARE(qctest::readFile(qc::birthdayFilePath()), settingsRecord(10));
     QCOMPARE(m_form->RemindDays(), 3);
     m_form->LoadBirthdays();
     QCOMPARE(m_form->RemindDays(), 10);
@@ -463,17 +457,18 @@ void TestSetupForm::failedSaveKeepsEverything()
     QFETCH(QString, remindText);
     QFETCH(QString, message);
 
-    const QByteArray old = record(4) + record(1, 1, "old");
+    const QByteArray old = settingsRecord(4) + birthdayRecord(1, 1, "old");
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(), old));
     m_form->LoadBirthdays();
     QString path = qc::birthdayFilePath();
+    std::optional<qctest::ProgramDir> unwritable;
     if (how == u"read-only") {
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     } else if (how == u"directory") {
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkpath(path));
     } else if (how == u"proc") {
-        qc::setProgramFilePathForTesting(u"/proc/quorvelcal"_s);
+        unwritable.emplace(u"/proc"_s);
     }
 
     showForm();
@@ -500,8 +495,8 @@ void TestSetupForm::remindUsesListAndHeldDays()
 {
     qctest::fixToday(QDate(2023, 12, 30));
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(),
-        record(3) + record(1, 1, ZhangSan) + record(12, 30, "b") + record(12, 30, "a")
-            + record(1, 2, "late")));
+        settingsRecord(3) + birthdayRecord(1, 1, ZhangSan) + birthdayRecord(12, 30, "b")
+            + birthdayRecord(12, 30, "a") + birthdayRecord(1, 2, "late")));
     m_form->LoadBirthdays();
     child<QLineEdit>("Edit4")->setText(u"0"_s); // not saved: the loaded 3 still counts
     showForm();
@@ -540,9 +535,9 @@ void TestSetupForm::placedOnceThenWhereLeft()
 
 void TestSetupForm::reopenedListShowsItsTop()
 {
-    QByteArray file = record(3);
+    QByteArray file = settingsRecord(3);
     for (int day = 1; day <= 12; ++day)
-        file += record(1, day, "x");
+        file += birthdayRecord(1, day, "x");
     QVERIFY(qctest::writeFile(qc::birthdayFilePath(), file));
     auto *list = child<QListWidget>("ListBox1");
     const auto firstShown

@@ -1,9 +1,10 @@
 #include "testsupport.h"
 
-#include "core/clock.h"
-#include "core/programdir.h"
+#include "core/birthdays.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -13,7 +14,12 @@ namespace qctest {
 
 void fixClock(const QDateTime &now)
 {
-    qc::setClockSource([now] { return now; });
+    ScopedClock::set([now] { return now; });
+}
+
+void restoreClock()
+{
+    ScopedClock::set({});
 }
 
 QByteArray readFile(const QString &path)
@@ -39,13 +45,31 @@ bool underWine()
 }
 
 ProgramDir::ProgramDir()
+    : m_temporary(std::in_place)
+    , m_path(m_temporary->path())
+    , m_seam(filePath(QStringLiteral("quorvelcal")))
+{ }
+
+ProgramDir::ProgramDir(const QString &directory)
+    : m_path(directory)
+    , m_seam(filePath(QStringLiteral("quorvelcal")))
+{ }
+
+QByteArray settingsRecord(int remindDays)
 {
-    qc::setProgramFilePathForTesting(m_dir.filePath(QStringLiteral("quorvelcal")));
+    QByteArray record(qc::BirthdayRecordSize, '\0');
+    record[0] = char(remindDays);
+    return record;
 }
 
-ProgramDir::~ProgramDir()
+QByteArray birthdayRecord(int month, int day, const QByteArray &name, int length)
 {
-    qc::setProgramFilePathForTesting(QString());
+    QByteArray record(qc::BirthdayRecordSize, '\0');
+    record[0] = char(month);
+    record[1] = char(day);
+    record[2] = char(length < 0 ? name.size() : length);
+    std::copy(name.cbegin(), name.cbegin() + std::min<qsizetype>(name.size(), 50), record.begin() + 3);
+    return record;
 }
 
 } // namespace qctest

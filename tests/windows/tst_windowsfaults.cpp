@@ -9,7 +9,6 @@
 #include "testsupport.h"
 
 #include <QDir>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -40,14 +39,6 @@ private:
     HANDLE m_handle;
 };
 
-QByteArray record(int first, const QByteArray &rest = {})
-{
-    QByteArray bytes(BirthdayRecordSize, '\0');
-    bytes[0] = char(first);
-    bytes.replace(1, rest.size(), rest);
-    return bytes;
-}
-
 } // namespace
 
 class TestWindowsFaults : public QObject
@@ -59,7 +50,7 @@ private slots:
     {
         qctest::ProgramDir dir;
         const QString path = birthdayFilePath();
-        const QByteArray old = record(3) + record(1, QByteArray("\x01\x03old", 5));
+        const QByteArray old = qctest::settingsRecord(3) + qctest::birthdayRecord(1, 1, "old");
         QVERIFY(qctest::writeFile(path, old));
         {
             ExclusiveHandle held(path);
@@ -74,7 +65,7 @@ private slots:
                         .arg(QDir::toNativeSeparators(path)));
             }
             try {
-                saveBirthdayFile(path, record(9));
+                saveBirthdayFile(path, qctest::settingsRecord(9));
                 QFAIL("a file held without sharing was replaced");
             } catch (const EInOutError &error) {
                 QCOMPARE(error.errorCode(), IoError::AccessDenied);
@@ -95,14 +86,12 @@ private slots:
         while (folder.size() < MAX_PATH + 20)
             folder += QStringLiteral("/日历记事本的文件夹_%1").arg(folder.size());
         QVERIFY(QDir().mkpath(folder));
-        setProgramFilePathForTesting(folder + QStringLiteral("/quorvelcal.exe"));
-        const auto restore = qScopeGuard([] { setProgramFilePathForTesting(QString()); });
+        const qctest::ProgramDir dir(folder);
 
         // The birthday file is replaced whole and read back there.
         const QString path = birthdayFilePath();
         QVERIFY(QDir::toNativeSeparators(path).size() > MAX_PATH);
-        const QByteArray contents
-            = serializeBirthdayFile(4, { birthdayEntry(3, 7, QByteArray("\xd5\xc5\xc8\xfd")) });
+        const QByteArray contents = serializeBirthdayFile(4, { birthdayEntry(3, 7, qctest::ZhangSan) });
         saveBirthdayFile(path, contents);
         saveBirthdayFile(path, contents);
         QCOMPARE(qctest::readFile(path), contents);
@@ -110,8 +99,7 @@ private slots:
 
         // A note is made with its header, its size read, and Notepad given its whole path.
         EditorCommand started;
-        setNoteLauncher([&](const EditorCommand &command) { started = command; });
-        const auto launcher = qScopeGuard([] { setNoteLauncher({}); });
+        const qctest::ScopedNoteLauncher launcher([&](const EditorCommand &command) { started = command; });
         openNote(2026, 12, 9);
         QCOMPARE(qctest::readFile(folder + QStringLiteral("/261209.QVN")), QByteArray("[At]2026-12-9\r\n"));
         QCOMPARE(noteSize(2026, 12, 9), 15);

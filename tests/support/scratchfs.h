@@ -1,11 +1,16 @@
 // A small file system of the test's own, for the failures a plain directory can't produce for
 // root: a full disk and a read-only directory. It is a tmpfs mounted inside a private mount
 // namespace, so nothing is left mounted when a test dies, and nothing outside the test sees it.
+// Unix alone.
 #pragma once
 
+#include "testsupport.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <sched.h>
@@ -14,7 +19,7 @@
 
 #include <cerrno>
 
-namespace qcfault {
+namespace qctest {
 
 inline bool writeProcFile(const char *path, const QByteArray &text)
 {
@@ -48,36 +53,53 @@ inline bool enterPrivateMountNamespace()
     return entered;
 }
 
-class ScratchFs
+// A program directory of the test's own ("program" in a temporary folder), over which a small
+// file system of the test's own can be mounted.
+class ScratchProgramDir
 {
 public:
-    // Mounts a tmpfs of the given size over the (existing, empty) directory.
-    ScratchFs(const QString &directory, int kilobytes)
-        : m_directory(QFile::encodeName(directory))
+    ScratchProgramDir()
+        : m_path(m_top.filePath(QStringLiteral("program")))
+        , m_encoded(QFile::encodeName(m_path))
+        , m_program(m_path)
+    {
+        QDir().mkpath(m_path);
+    }
+    ~ScratchProgramDir()
+    {
+        if (m_mounted)
+            ::umount2(m_encoded.constData(), MNT_DETACH);
+    }
+    ScratchProgramDir(const ScratchProgramDir &) = delete;
+    ScratchProgramDir &operator=(const ScratchProgramDir &) = delete;
+
+    QString path() const { return m_path; }
+
+    // Mounts a tmpfs of the given size over the (still empty) directory; false where the test can't
+    // have a private mount namespace (QSKIP(NoScratchFs) then).
+    [[nodiscard]] bool mount(int kilobytes)
     {
         const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k,mode=0755";
         m_mounted = enterPrivateMountNamespace()
-            && ::mount("qc-scratch", m_directory.constData(), "tmpfs", 0, options.constData()) == 0;
+            && ::mount("qc-scratch", m_encoded.constData(), "tmpfs", 0, options.constData()) == 0;
+        return m_mounted;
     }
-    ~ScratchFs()
-    {
-        if (m_mounted)
-            ::umount2(m_directory.constData(), MNT_DETACH);
-    }
-    ScratchFs(const ScratchFs &) = delete;
-    ScratchFs &operator=(const ScratchFs &) = delete;
-
-    bool isMounted() const { return m_mounted; }
+    static constexpr const char *NoScratchFs
+        = "no private mount namespace here to make a small or read-only file system in";
 
     bool remountReadOnly()
     {
-        return ::mount(nullptr, m_directory.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        return ::mount(nullptr, m_encoded.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
+    bool remountWritable()
+    {
+        return ::mount(nullptr, m_encoded.constData(), nullptr, MS_REMOUNT, nullptr) == 0;
     }
 
-    // Takes every free block with one file; true when the disk really ended up full.
+    // Takes every free block with one file, "filler"; true when the disk really ended up full.
     bool fill()
     {
-        QFile filler(QString::fromLocal8Bit(m_directory + "/filler"));
+        QFile filler(m_path + QStringLiteral("/filler"));
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
         const QByteArray block(512, 'x');
@@ -87,8 +109,11 @@ public:
     }
 
 private:
-    QByteArray m_directory;
+    QTemporaryDir m_top;
+    QString m_path;
+    QByteArray m_encoded;
+    ProgramDir m_program;
     bool m_mounted = false;
 };
 
-} // namespace qcfault
+} // namespace qctest
