@@ -18,12 +18,16 @@ import datetime
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
-import time
 import zipfile
 from pathlib import Path
 
 import pytest
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+import roadsupport  # noqa: E402
+from roadsupport import birthday_file, geometry, wait_for, xdotool  # noqa: E402,F401 (the roads take them from here)
 
 ZIP = Path(os.environ.get("QC_ZIP", "build-windows/quorvelcal-1.0-windows-x86_64.zip")).resolve()
 PREFIX = os.environ.get("QC_WINEPREFIX", "")
@@ -53,39 +57,20 @@ def pytest_collection_modifyitems(config, items):
         items[:] = [item for item in items if item not in limits]
 
 
-def wait_for(condition, timeout=20.0, what="condition"):
-    """Polls until condition() returns something true, and returns it."""
-    end = time.monotonic() + timeout
-    while not (result := condition()):
-        if time.monotonic() > end:
-            raise AssertionError(f"timed out waiting for {what}")
-        time.sleep(0.2)
-    return result
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout.split()
-
-
 def visible(caption):
-    return xdotool("search", "--onlyvisible", "--name", "^" + caption + "$")
-
-
-def geometry(window):
-    return {k: int(v) for k, v in (line.split("=") for line in xdotool("getwindowgeometry", "--shell", window))
-            if k in ("X", "Y", "WIDTH", "HEIGHT")}
+    """The visible X windows with exactly this caption."""
+    return roadsupport.visible("^" + caption + "$")
 
 
 def click(window, x, y):
     """A real click at a point of the window's client area."""
     box = geometry(window)
-    xdotool("mousemove", box["X"] + x, box["Y"] + y, "click", 1)
-    time.sleep(0.5)
+    click_at(box["X"] + x, box["Y"] + y)
 
 
 def click_at(x, y):
-    xdotool("mousemove", x, y, "click", 1)
-    time.sleep(0.5)
+    """A real click at a point of the screen (Wine's desktop takes a moment longer than an X window)."""
+    roadsupport.click_at(x, y, settle=0.5)
 
 
 def windows_path(path):
@@ -177,14 +162,6 @@ class Program:
 
     def window(self, caption, timeout=30.0):
         return wait_for(lambda: visible(caption), timeout, f"a window '{caption}'")[0]
-
-
-def birthday_file(remind_days, people):
-    data = bytearray([remind_days]) + bytes(52)
-    for month, day, name in people:
-        raw = name.encode("cp936")
-        data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
-    return bytes(data)
 
 
 @pytest.fixture(scope="session", autouse=True)

@@ -10,12 +10,16 @@ test is $QC_EXE (default build-test/quorvelcal)."""
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 from pathlib import Path
 
 import pytest
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+from roadsupport import birthday_file, click_at, geometry, visible, wait_for, xdotool  # noqa: E402,F401 (the roads take them from here)
 
 ROOT = Path(__file__).resolve().parents[2]
 EXE = Path(os.environ.get("QC_EXE", ROOT / "build-test" / "quorvelcal"))
@@ -45,20 +49,6 @@ exit $(cat "$here/status" 2>/dev/null || echo 0)
 
 def pytest_configure(config):
     config.addinivalue_line("filterwarnings", "ignore::DeprecationWarning:pyatspi.*")
-
-
-def wait_for(condition, timeout=10.0, what="condition"):
-    """Polls until condition() returns something true, and returns it."""
-    end = time.monotonic() + timeout
-    while not (result := condition()):
-        if time.monotonic() > end:
-            raise AssertionError(f"timed out waiting for {what}")
-        time.sleep(0.1)
-    return result
-
-
-def xdotool(*args):
-    return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True).stdout.split()
 
 
 class Desktop:
@@ -93,8 +83,8 @@ class Desktop:
 
     def click_tray(self, button=1):
         """A real click on the middle of the notification area, whose one icon is the program's."""
-        box = dict(v.split("=") for v in xdotool("getwindowgeometry", "--shell", self.tray))
-        self.click(int(box["X"]) + int(box["WIDTH"]) // 2, int(box["Y"]) + int(box["HEIGHT"]) // 2, button)
+        box = geometry(self.tray)
+        self.click(box["X"] + box["WIDTH"] // 2, box["Y"] + box["HEIGHT"] // 2, button)
 
     def menu_entry(self, downs=1):
         """Picks an entry of the popup menu that just opened; it holds the keyboard."""
@@ -103,15 +93,14 @@ class Desktop:
 
     def windows(self, title):
         """Ids of the visible windows whose title matches the regular expression (bytes, so ASCII)."""
-        return xdotool("search", "--onlyvisible", "--name", title)
+        return visible(title)
 
     def key(self, *keys):
         xdotool("key", "--delay", "50", *keys)
         time.sleep(0.3)
 
     def click(self, x, y, button=1):
-        xdotool("mousemove", x, y, "click", button)
-        time.sleep(0.3)
+        click_at(x, y, button)
 
 
 @pytest.fixture(scope="session")
@@ -135,14 +124,8 @@ class App:
         (self.bin / "xdg-open").write_text(XDG_OPEN)
         (self.bin / "xdg-open").chmod(0o755)
         shutil.copy2(EXE, self.dir / "quorvelcal")
-        if isinstance(birthdays, bytes):
-            (self.dir / "quorvelcal.CFG").write_bytes(birthdays)
-        elif birthdays is not None:
-            remind_days, people = birthdays
-            data = bytearray([remind_days]) + bytes(52)
-            for month, day, name in people:
-                raw = name.encode("cp936")
-                data += bytes([month, day, len(raw)]) + raw.ljust(50, b"\0")
+        if birthdays is not None:
+            data = birthdays if isinstance(birthdays, bytes) else birthday_file(*birthdays)
             (self.dir / "quorvelcal.CFG").write_bytes(data)
         environment = dict(os.environ, LANG=lang, LC_ALL="", LANGUAGE="", TZ="UTC", HOME=str(self.dir),
                            PATH=f"{self.bin}:{os.environ['PATH']}", FAKETIME=("" if frozen else "@") + date,

@@ -14,7 +14,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import click_accessible, find_accessible, wait_for, xdotool
+from conftest import click_accessible, find_accessible, geometry, wait_for, xdotool
 
 PICTURES = Path(__file__).resolve().parent / "pictures"
 MAIN = r"^Quorvel Calendar V1\.0$"
@@ -103,9 +103,9 @@ def test_every_window_looks_as_before(start, desktop, locale, tmp_path):
     # The tooltip of the month grid, the held day's date; the pointer rests inside the grid. Qt shows
     # tooltips in the active window alone, and with no window manager nothing activates it but this.
     xdotool("windowfocus", "--sync", main)
-    box = dict(v.split("=") for v in xdotool("getwindowgeometry", "--shell", main))
+    box = geometry(main)
     before = toplevels(app.proc.pid)
-    xdotool("mousemove", int(box["X"]) + 300, int(box["Y"]) + 120)
+    xdotool("mousemove", box["X"] + 300, box["Y"] + 120)
     tooltip = new_toplevel(app, before, "the tooltip")
     camera.take(tooltip, "tooltip", park=False)
     Camera.park_pointer()
