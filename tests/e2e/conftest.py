@@ -305,6 +305,11 @@ def click_accessible(desktop, node):
     desktop.click(box.x + box.width // 2, box.y + box.height // 2)
 
 
+def press(app, name):
+    """A real click on the program's push button of that name."""
+    click_accessible(app.desktop, find_accessible(app.accessible(), "push button", name)[0])
+
+
 SNI_WATCHER = """<node><interface name="org.kde.StatusNotifierWatcher">
 <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>

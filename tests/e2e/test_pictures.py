@@ -14,7 +14,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import click_accessible, find_accessible, geometry, wait_for, xdotool
+from conftest import geometry, press, wait_for, xdotool
 
 PICTURES = Path(__file__).resolve().parent / "pictures"
 MAIN = r"^Quorvel Calendar V1\.0$"
@@ -78,10 +78,6 @@ def new_toplevel(app, before, what):
     assert len(found) == 1, f"{len(found)} new windows for {what}"
     time.sleep(0.3)
     return found.pop()
-
-
-def press(app, name):
-    click_accessible(app.desktop, find_accessible(app.accessible(), "push button", name)[0])
 
 
 @pytest.mark.parametrize("locale", ["zh_CN.UTF-8", "en_US.UTF-8", "C"])

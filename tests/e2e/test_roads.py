@@ -8,15 +8,11 @@ import time
 
 import pytest
 
-from conftest import click_accessible, find_accessible, wait_for, xdotool
+from conftest import find_accessible, press, wait_for, xdotool
 
 MAIN = r"^Quorvel Calendar V1\.0$"
 BOX = r"^Quorvel[^ ]+ V1\.0$"  # the application title: reminders and error boxes
 QUESTION = r"^Quorvel[^ ]+$"
-
-
-def press(app, name):
-    click_accessible(app.desktop, find_accessible(app.accessible(), "push button", name)[0])
 
 
 def reminder(app, after=None, timeout=10.0):
