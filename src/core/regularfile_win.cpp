@@ -4,11 +4,30 @@
 
 #include "errors.h"
 
+#include <qt_windows.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace qc {
+
+namespace {
+
+// The system's error for opening the file for reading as Qt does (sharing it with everyone); 0
+// when it opens after all.
+DWORD openError(const QString &path)
+{
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+        GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    CloseHandle(file);
+    return 0;
+}
+
+} // namespace
 
 std::optional<qint64> regularFileSize(const QString &path)
 {
@@ -29,9 +48,14 @@ std::optional<QByteArray> readRegularFile(const QString &path, qint64 maxBytes)
     if (!info.isFile())
         throw EInOutError(IoError::AccessDenied);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that exists but can't be opened for reading is refused access whatever the
+        // reason, but for a file another program holds and the open-file limit.
+        if (const DWORD error = openError(path); ioErrorCodeFromWindowsError(error) == IoError::FileInUse)
+            throw ioErrorFromWindowsError(error);
         throw EInOutError(
             file.error() == QFileDevice::ResourceError ? IoError::TooManyOpenFiles : IoError::AccessDenied);
+    }
     QByteArray data = file.read(limit);
     if (file.error() != QFileDevice::NoError)
         throw EInOutError(IoError::ReadFault);

@@ -62,7 +62,8 @@ bool isTemporaryNameFor(const QString &fileName, const QString &targetName);
 
 // For tests: what a save does at its steps. Created comes right after the temporary is opened,
 // Ready when it is locked and has its owner and mode, before the first byte is written;
-// temporaryPath is empty while the temporary has no name.
+// temporaryPath is empty while the temporary has no name. On Windows fd is -1, the path UTF-8, and
+// only windowsWriteError of the seams below is used.
 enum class SaveStep { Created, Ready };
 struct SaveHooks
 {
@@ -71,6 +72,7 @@ struct SaveHooks
     bool namedTemporariesOnly = false; // as on a file system without unnamed files
     bool noHardLinks = false; // as on a file system without hard links
     std::function<int(int fd)> folderFsync {}; // in place of the system's fsync of the folder
+    unsigned long windowsWriteError = 0; // Windows: writing the temporary fails with this GetLastError()
 };
 void setSaveHooksForTesting(SaveHooks hooks);
 

@@ -1,75 +1,343 @@
-// The save on Windows: QSaveFile for a replacement, an exclusive create for a new note.
+// The save on Windows. The new file is written to a temporary beside the target, flushed to disk
+// and then given the target's name: by a rename that replaces for a replacement, by one that never
+// replaces for a new file (a note another program made meanwhile stays). The temporary is held
+// open without sharing, but for the rename, from its creation to its end, which is what marks it
+// as in use. Leftovers of a crashed save are removed through a handle that no one else can hold.
 #include "savefile.h"
+#include "savefile_p.h"
+
+#include "regularfile.h"
 
 #include <qt_windows.h>
 
+#include <aclapi.h>
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QUuid>
+#include <QHash>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <mutex>
+#include <utility>
 
 namespace qc {
 
 namespace {
 
-// Whether the folder refuses a new file for want of write access (the folder or the drive is not
-// writable), rather than being missing or no place for files. Tried with a file of a name of its
-// own that is gone again when closed.
-bool folderRefusesNewFiles(const QString &folder)
+// Ten seconds in the file times' unit of 100 ns.
+constexpr quint64 GraceTime = 10ULL * 10'000'000ULL;
+
+class Handle
 {
-    const QString probe = QDir::toNativeSeparators(QDir(folder).filePath(
-        QStringLiteral("quorvelcal-%1.probe").arg(QUuid::createUuid().toString(QUuid::Id128))));
-    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t *>(probe.utf16()), GENERIC_WRITE, 0,
-        nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return false;
+public:
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE)
+        : h(handle)
+    { }
+    ~Handle() { reset(); }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+
+    bool isValid() const { return h != INVALID_HANDLE_VALUE; }
+    void reset()
+    {
+        if (isValid())
+            CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
     }
-    const DWORD error = GetLastError();
-    return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
+
+    HANDLE h;
+};
+
+const wchar_t *wide(const QString &text)
+{
+    return reinterpret_cast<const wchar_t *>(text.utf16());
+}
+
+// An absolute path as the system takes it without the old 260-character limit.
+QString longPath(const QString &absolute)
+{
+    const QString native = QDir::toNativeSeparators(QDir::cleanPath(absolute));
+    if (native.startsWith(QLatin1String("\\\\?\\")))
+        return native;
+    if (native.startsWith(QLatin1String("\\\\")))
+        return QStringLiteral("\\\\?\\UNC\\") + native.mid(2);
+    return QStringLiteral("\\\\?\\") + native;
+}
+
+struct Target
+{
+    QString path; // where the new file goes: a link's final target
+    QString folder;
+    QString name;
+    QString longFolder; // the folder as the system calls take it
+
+    QString longPathOf(const QString &fileName) const { return longFolder + u'\\' + fileName; }
+};
+
+void reachedStep(SaveStep step, const Target &target, const QString &temporaryName)
+{
+    if (saveHooks().step)
+        saveHooks().step(step, -1, (target.folder + u'/' + temporaryName).toUtf8());
+}
+
+// The target part of a name shaped like one of our temporaries, "<target>.qcsave-" and six
+// letters; empty for any other name.
+QStringView temporaryTarget(QStringView name)
+{
+    const qsizetype stem = name.size() - TemporaryLetters;
+    if (stem <= TemporaryMark.size()
+        || name.sliced(stem - TemporaryMark.size(), TemporaryMark.size()) != TemporaryMark)
+        return {};
+    const QStringView letters = name.sliced(stem);
+    if (!std::all_of(letters.begin(), letters.end(),
+            [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }))
+        return {};
+    return name.first(stem - TemporaryMark.size());
+}
+
+QString randomTemporaryName(const QString &target)
+{
+    QString name = target + TemporaryMark;
+    for (int i = 0; i < TemporaryLetters; ++i) {
+        const int n = int(QRandomGenerator::global()->bounded(52));
+        name += QChar(n < 26 ? u'a' + n : u'A' + n - 26);
+    }
+    return name;
+}
+
+// Whether another program holds the file open without letting it be renamed over or removed.
+bool heldByAnotherProgram(const QString &longFilePath)
+{
+    const Handle file(
+        CreateFileW(wide(longFilePath), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !file.isValid() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// The user's own file: its owner is the user the program runs as, or the owner the system gives
+// the user's new files (an administrators' group for an elevated program).
+bool ownedByUser(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(
+            file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return false;
+    bool ours = false;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        for (const TOKEN_INFORMATION_CLASS kind : { TokenUser, TokenOwner }) {
+            DWORD size = 0;
+            GetTokenInformation(token, kind, nullptr, 0, &size);
+            QByteArray buffer(qsizetype(size), Qt::Uninitialized);
+            if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size))
+                continue;
+            // Both structures start with the SID they give.
+            const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
+                                               : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
+            if (EqualSid(owner, sid)) {
+                ours = true;
+                break;
+            }
+        }
+        CloseHandle(token);
+    }
+    LocalFree(descriptor);
+    return ours;
+}
+
+quint64 fileTime(const FILETIME &time)
+{
+    return (quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+enum class Stale { Removed, Gone, NotYet, NotOurs };
+
+// Opened without sharing, so that no one else holds it (a live save holds its temporary open) nor
+// can open, rename or replace it while it is checked; removed through that same handle.
+Stale removeIfStale(const Target &target, const QString &name)
+{
+    const Handle file(CreateFileW(wide(target.longPathOf(name)), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES,
+        0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.isValid()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return Stale::Gone;
+        return error == ERROR_SHARING_VIOLATION ? Stale::NotYet : Stale::NotOurs;
+    }
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!GetFileInformationByHandle(file.h, &info))
+        return Stale::NotOurs;
+    // A plain file of one name: no folder, link, device or read-only file of somebody's.
+    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE
+        | FILE_ATTRIBUTE_READONLY;
+    if ((info.dwFileAttributes & notPlain) != 0 || info.nNumberOfLinks != 1 || !ownedByUser(file.h))
+        return Stale::NotOurs;
+    FILETIME now {};
+    GetSystemTimeAsFileTime(&now);
+    const quint64 written = fileTime(info.ftLastWriteTime);
+    if (fileTime(now) < written || fileTime(now) - written < GraceTime)
+        return Stale::NotYet; // perhaps another copy of the program saving right now
+    FILE_DISPOSITION_INFO removal {};
+    removal.DeleteFile = TRUE;
+    return SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal) ? Stale::Removed
+                                                                                             : Stale::NotOurs;
+}
+
+// Names in a folder that are shaped like temporaries, read once per run, as elsewhere.
+QStringList temporaryNamesIn(const Target &target)
+{
+    QStringList names;
+    WIN32_FIND_DATAW found {};
+    const HANDLE search
+        = FindFirstFileExW(wide(target.longPathOf(QStringLiteral("*") + TemporaryMark + u'*')),
+            FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const QString name = QString::fromWCharArray(found.cFileName);
+        if (!temporaryTarget(name).isEmpty())
+            names.append(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+void removeStaleTemporaries(const Target &target, SiblingFilter alsoClean)
+{
+    static std::mutex guard;
+    static QHash<QString, QStringList> pending; // folder → names still to look at
+    const std::lock_guard<std::mutex> lock(guard);
+    const QString key = target.longFolder.toCaseFolded();
+    auto found = pending.find(key);
+    if (found == pending.end())
+        found = pending.insert(key, temporaryNamesIn(target));
+    QStringList &names = *found;
+    for (qsizetype i = 0; i < names.size();) {
+        const QStringView of = temporaryTarget(names.at(i));
+        // Names differ in case alone on Windows only for people, not for the system.
+        const bool wanted
+            = of.compare(target.name, Qt::CaseInsensitive) == 0 || (alsoClean && alsoClean(of.toUtf8()));
+        // Not yet stale ones are looked at again by the next save.
+        if (wanted && removeIfStale(target, names.at(i)) != Stale::NotYet)
+            names.removeAt(i);
+        else
+            ++i;
+    }
+}
+
+// A file that can't be created is refused access, unless the disk is full, too many files are
+// open or another program holds it; a folder that refuses new files is named.
+[[noreturn]] void throwForCreating(DWORD systemError, const Target &target)
+{
+    const std::optional<int> code = ioErrorCodeFromWindowsError(systemError);
+    if (!code || *code == IoError::DiskFull || *code == IoError::TooManyOpenFiles
+        || *code == IoError::FileInUse)
+        throw ioErrorFromWindowsError(systemError);
+    if (systemError == ERROR_ACCESS_DENIED || systemError == ERROR_WRITE_PROTECT)
+        throw EFolderNotWritable(target.folder);
+    throw EInOutError(IoError::AccessDenied);
+}
+
+// A complete temporary that can't take the target's name: a target another program holds is named.
+[[noreturn]] void throwForPlacing(DWORD systemError, const Target &target)
+{
+    if (heldByAnotherProgram(target.longPathOf(target.name)))
+        throw fileInUseError(target.path);
+    const std::optional<int> code = ioErrorCodeFromWindowsError(systemError);
+    if (!code || *code == IoError::DiskFull || *code == IoError::FileInUse)
+        throw ioErrorFromWindowsError(systemError);
+    throw EInOutError(IoError::AccessDenied);
+}
+
+// The temporary, created new and held: writing, and removing it through the handle, is ours alone;
+// others may only rename it (the rename that puts it in place is done by name).
+Handle createTemporary(const Target &target, QString &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = randomTemporaryName(target.name);
+        Handle file(CreateFileW(wide(target.longPathOf(name)), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
+            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.isValid()) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+                continue;
+            throwForCreating(error, target);
+        }
+        reachedStep(SaveStep::Created, target, name);
+        reachedStep(SaveStep::Ready, target, name); // in use and with the folder's permissions from the start
+        return Handle(std::exchange(file.h, INVALID_HANDLE_VALUE));
+    }
+    throw EInOutError(IoError::AccessDenied);
+}
+
+// 0, or the system's error of the write or the flush.
+DWORD writeAndFlush(HANDLE file, const QByteArray &contents)
+{
+    if (saveHooks().windowsWriteError != 0)
+        return saveHooks().windowsWriteError;
+    const char *data = contents.constData();
+    qsizetype left = contents.size();
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, data, DWORD(std::min<qsizetype>(left, 1 << 30)), &written, nullptr))
+            return GetLastError();
+        if (written == 0)
+            return ERROR_DISK_FULL;
+        data += written;
+        left -= written;
+    }
+    return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+// Removes the temporary through its handle: a file that took its name meanwhile is not touched.
+void drop(Handle &file)
+{
+    FILE_DISPOSITION_INFO removal {};
+    removal.DeleteFile = TRUE;
+    SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal);
+    file.reset();
 }
 
 } // namespace
 
-bool writeWholeFile(const QString &path, const QByteArray &contents, WhenPresent whenPresent, SiblingFilter)
+bool writeWholeFile(
+    const QString &path, const QByteArray &contents, WhenPresent whenPresent, SiblingFilter alsoClean)
 {
-    if (QFileInfo(path).isDir())
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // A link keeps pointing where it did: its target gets the new contents. A new note is never
+    // made through a link.
+    const QString finalPath = whenPresent == WhenPresent::Replace ? finalLinkTarget(absolute) : absolute;
+    if (finalPath.isEmpty() || QFileInfo(finalPath).isDir())
         throw EInOutError(IoError::AccessDenied);
-    if (whenPresent == WhenPresent::KeepExisting) {
-        // Created exclusively and written whole; removed again when the write fails.
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            if (QFileInfo::exists(path))
-                return false;
-            throw EInOutError(IoError::AccessDenied);
-        }
-        if (file.write(contents) != contents.size() || !file.flush()) {
-            file.close();
-            QFile::remove(path);
-            throw EInOutError(IoError::DiskFull);
-        }
-        return true;
+    const QFileInfo info(finalPath);
+    Target target;
+    target.path = finalPath;
+    target.folder = info.absolutePath();
+    target.name = info.fileName();
+    target.longFolder = longPath(target.folder);
+    removeStaleTemporaries(target, alsoClean);
+
+    QString name;
+    Handle file = createTemporary(target, name);
+    if (const DWORD error = writeAndFlush(file.h, contents)) {
+        drop(file);
+        throw ioErrorFromWindowsError(error);
     }
-    QSaveFile file(path);
-    // Writing in place would leave a half-written file behind on failure.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        // Only a folder that refuses the new file is named, as on other systems; a place that can
-        // hold no file at all is plainly denied.
-        const QString folder = QFileInfo(path).absolutePath();
-        if (folderRefusesNewFiles(folder))
-            throw EFolderNotWritable(folder);
-        throw EInOutError(IoError::AccessDenied);
+    // Written through: the new name is on disk when the call returns.
+    const DWORD flags
+        = MOVEFILE_WRITE_THROUGH | (whenPresent == WhenPresent::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!MoveFileExW(wide(target.longPathOf(name)), wide(target.longPathOf(target.name)), flags)) {
+        const DWORD error = GetLastError();
+        drop(file);
+        if (whenPresent == WhenPresent::KeepExisting
+            && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS))
+            return false;
+        throwForPlacing(error, target);
     }
-    // QSaveFile::commit() ignores a failure of the flush it does while closing (Qt 6.4), so the
-    // buffer is flushed and checked here.
-    if (file.write(contents) != contents.size() || !file.flush()) {
-        file.cancelWriting();
-        throw EInOutError(IoError::DiskFull);
-    }
-    if (!file.commit())
-        throw EInOutError(IoError::AccessDenied);
+    file.reset();
     return true;
 }
 
