@@ -43,7 +43,8 @@ private Q_SLOTS:
         QTest::newRow("device error") << EIO << "I/O error 29";
         // Nor numbers that equal classic codes of their own.
         QTest::newRow("interrupted") << EINTR << "I/O error 4";
-        QTest::newRow("network unreachable") << ENETUNREACH << "I/O error 101";
+        QTest::newRow("network unreachable")
+            << ENETUNREACH << QStringLiteral("I/O error %1").arg(ENETUNREACH);
         QTest::newRow("errno 100") << 100 << "I/O error 100";
         QTest::newRow("errno 101") << 101 << "I/O error 101";
     }
