@@ -252,14 +252,53 @@ void removeStaleTemporaries(const Target &target, SiblingFilter alsoClean)
     throw EInOutError(IoError::AccessDenied);
 }
 
+// Removes the temporary through its handle: a file that took its name meanwhile is not touched.
+void drop(Handle &file)
+{
+    FILE_DISPOSITION_INFO removal {};
+    removal.DeleteFile = TRUE;
+    SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal);
+    file.reset();
+}
+
+// The old file's permissions (its access list, and whether it takes the folder's too) on the new
+// file before its first byte, so that a list made private stays private; a new file keeps the
+// folder's, as any new file there. When they can't be carried over the save fails, the old file stays.
+void giveOldPermissions(HANDLE file, const Target &target)
+{
+    PACL access = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD read = GetNamedSecurityInfoW(wide(target.longPathOf(target.name)), SE_FILE_OBJECT,
+        DACL_SECURITY_INFORMATION, nullptr, nullptr, &access, nullptr, &descriptor);
+    if (read == ERROR_FILE_NOT_FOUND)
+        return;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    bool given = read == ERROR_SUCCESS && GetSecurityDescriptorControl(descriptor, &control, &revision);
+    if (given) {
+        const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION
+            | ((control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                             : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        given
+            = SetSecurityInfo(file, SE_FILE_OBJECT, what, nullptr, nullptr, access, nullptr) == ERROR_SUCCESS;
+    }
+    if (descriptor)
+        LocalFree(descriptor);
+    if (!given)
+        throw EInOutError(IoError::AccessDenied,
+            QStringLiteral("新的“%1”无法保持原来的权限，所以没有保存")
+                .arg(QDir::toNativeSeparators(target.path)));
+}
+
 // The temporary, created new and held: writing, and removing it through the handle, is ours alone;
 // others may only rename it (the rename that puts it in place is done by name).
-Handle createTemporary(const Target &target, QString &name)
+Handle createTemporary(const Target &target, bool replacing, QString &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = randomTemporaryName(target.name);
-        Handle file(CreateFileW(wide(target.longPathOf(name)), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
-            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        Handle file(
+            CreateFileW(wide(target.longPathOf(name)), GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL,
+                FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.isValid()) {
             const DWORD error = GetLastError();
             if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
@@ -267,7 +306,15 @@ Handle createTemporary(const Target &target, QString &name)
             throwForCreating(error, target);
         }
         reachedStep(SaveStep::Created, target, name);
-        reachedStep(SaveStep::Ready, target, name); // in use and with the folder's permissions from the start
+        if (replacing) {
+            try {
+                giveOldPermissions(file.h, target);
+            } catch (...) {
+                drop(file);
+                throw;
+            }
+        }
+        reachedStep(SaveStep::Ready, target, name);
         return Handle(std::exchange(file.h, INVALID_HANDLE_VALUE));
     }
     throw EInOutError(IoError::AccessDenied);
@@ -292,15 +339,6 @@ DWORD writeAndFlush(HANDLE file, const QByteArray &contents)
     return FlushFileBuffers(file) ? 0 : GetLastError();
 }
 
-// Removes the temporary through its handle: a file that took its name meanwhile is not touched.
-void drop(Handle &file)
-{
-    FILE_DISPOSITION_INFO removal {};
-    removal.DeleteFile = TRUE;
-    SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal);
-    file.reset();
-}
-
 } // namespace
 
 bool writeWholeFile(
@@ -321,7 +359,7 @@ bool writeWholeFile(
     removeStaleTemporaries(target, alsoClean);
 
     QString name;
-    Handle file = createTemporary(target, name);
+    Handle file = createTemporary(target, whenPresent == WhenPresent::Replace, name);
     if (const DWORD error = writeAndFlush(file.h, contents)) {
         drop(file);
         throw ioErrorFromWindowsError(error);

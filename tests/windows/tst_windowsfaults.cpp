@@ -19,6 +19,9 @@
 
 #include <qt_windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 using namespace qc;
 
 namespace {
@@ -57,6 +60,43 @@ bool leaveFile(const QString &path, bool fresh = false)
         && (fresh
             || file.setFileTime(
                 QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+}
+
+// The file's access list in the system's text form; empty when it can't be read.
+QString accessList(const QString &path)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+            SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return {};
+    wchar_t *text = nullptr;
+    QString result;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        result = QString::fromWCharArray(text);
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return result;
+}
+
+bool setAccessList(const QString &path, const wchar_t *sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL access = nullptr;
+    const bool set = GetSecurityDescriptorDacl(descriptor, &present, &access, &defaulted)
+        && SetNamedSecurityInfoW(const_cast<wchar_t *>(reinterpret_cast<const wchar_t *>(
+                                     QDir::toNativeSeparators(path).utf16())),
+               SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+               nullptr, access, nullptr)
+            == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return set;
 }
 
 QByteArray record(int first, const QByteArray &rest = {})
@@ -108,6 +148,23 @@ private slots:
             QStringList { QStringLiteral("quorvelcal.CFG") });
         const BirthdayFileContents contents = loadBirthdayFile(path);
         QCOMPARE(contents.remindDays.value_or(-1), 3);
+    }
+
+    // A birthday file made private stays so: the new one has the old one's access list, not the
+    // folder's.
+    void permissionsCarriedOver()
+    {
+        qctest::ProgramDir dir;
+        const QString path = birthdayFilePath();
+        QVERIFY(qctest::writeFile(path, record(3)));
+        const QString folders = accessList(path);
+        QVERIFY(setAccessList(path, L"D:P(A;;FA;;;BA)(A;;FA;;;SY)"));
+        const QString own = accessList(path);
+        QVERIFY(!own.isEmpty());
+        QVERIFY(own != folders);
+        saveBirthdayFile(path, record(9));
+        QCOMPARE(qctest::readFile(path), record(9));
+        QCOMPARE(accessList(path), own);
     }
 
     // Another program makes the note while ours is being written: its note stays, ours goes, and
