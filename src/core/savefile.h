@@ -63,7 +63,7 @@ bool isTemporaryNameFor(const QString &fileName, const QString &targetName);
 // For tests: what a save does at its steps. Created comes right after the temporary is opened,
 // Ready when it is locked and has its owner and mode, before the first byte is written;
 // temporaryPath is empty while the temporary has no name. On Windows fd is -1, the path UTF-8, and
-// only windowsWriteError of the seams below is used.
+// of the seams below only step and windowsWriteError are used.
 enum class SaveStep { Created, Ready };
 struct SaveHooks
 {
