@@ -30,12 +30,13 @@ public:
     using Exception::Exception;
 };
 
-// A file operation that failed after the file was found; carries the classic I/O error code.
+// A file operation that failed after the file was found; carries one of the program's own I/O error
+// codes (IoError below), whose numbers and texts every message of the file layer is built from.
 class EInOutError : public Exception
 {
 public:
     explicit EInOutError(int errorCode);
-    // The code with a message of its own where the classic text would not tell the user what to do.
+    // The code with a message of its own where the code's text would not tell the user what to do.
     EInOutError(int errorCode, QString message);
 
     int errorCode() const noexcept { return m_errorCode; }

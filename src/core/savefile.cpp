@@ -3,8 +3,8 @@
 #include "savefile_p.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 
-#include <algorithm>
 #include <utility>
 
 namespace qc {
@@ -15,9 +15,14 @@ SaveHooks &saveHooks()
     return current;
 }
 
-void setSaveHooksForTesting(SaveHooks newHooks)
+ScopedSaveHooks::ScopedSaveHooks(SaveHooks hooks)
 {
-    saveHooks() = std::move(newHooks);
+    saveHooks() = std::move(hooks);
+}
+
+ScopedSaveHooks::~ScopedSaveHooks()
+{
+    saveHooks() = {};
 }
 
 EFolderNotWritable::EFolderNotWritable(QString folder)
@@ -32,15 +37,19 @@ EFolderNotSynced::EFolderNotSynced(const QString &path, const QString &folder, c
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(folder), reason))
 { }
 
-bool isTemporaryNameFor(const QString &fileName, const QString &targetName)
+QByteArray randomLetters()
 {
-    const qsizetype stem = targetName.size() + TemporaryMark.size();
-    if (fileName.size() != stem + TemporaryLetters || !fileName.startsWith(targetName)
-        || QStringView(fileName).mid(targetName.size(), TemporaryMark.size()) != TemporaryMark)
-        return false;
-    const QStringView letters = QStringView(fileName).mid(stem);
-    return std::all_of(letters.begin(), letters.end(),
-        [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+    QByteArray letters;
+    for (int i = 0; i < TemporaryLetters; ++i) {
+        const int n = int(QRandomGenerator::global()->bounded(52));
+        letters += char(n < 26 ? 'a' + n : 'A' + n - 26);
+    }
+    return letters;
+}
+
+QByteArray randomTemporaryName(const QByteArray &target)
+{
+    return target + TemporaryMark + randomLetters();
 }
 
 } // namespace qc

@@ -1,16 +1,20 @@
-// What the save's per-system files share with the common part: the seams in force and the shape
-// of a temporary's name.
+// What the save's per-system files and the clean-up share with its common part: the seams in
+// force and the names of temporaries.
 #pragma once
 
 #include "savefile.h"
 
-#include <QString>
+#include <QByteArray>
 
 namespace qc {
 
-// "<target>.qcsave-" and six letters.
-inline const QString TemporaryMark = QStringLiteral(".qcsave-");
+// A temporary is named "<target>.qcsave-" and six letters.
+constexpr char TemporaryMark[] = ".qcsave-";
 constexpr int TemporaryLetters = 6;
+
+// Six random letters, a-z and A-Z.
+QByteArray randomLetters();
+QByteArray randomTemporaryName(const QByteArray &target);
 
 // The seams tests set; all empty in the program.
 SaveHooks &saveHooks();

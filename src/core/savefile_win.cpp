@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <mutex>
@@ -85,25 +84,20 @@ void reachedStep(SaveStep step, const Target &target, const QString &temporaryNa
 // letters; empty for any other name.
 QStringView temporaryTarget(QStringView name)
 {
+    const QLatin1StringView mark(TemporaryMark);
     const qsizetype stem = name.size() - TemporaryLetters;
-    if (stem <= TemporaryMark.size()
-        || name.sliced(stem - TemporaryMark.size(), TemporaryMark.size()) != TemporaryMark)
+    if (stem <= mark.size() || name.sliced(stem - mark.size(), mark.size()) != mark)
         return {};
     const QStringView letters = name.sliced(stem);
     if (!std::all_of(letters.begin(), letters.end(),
             [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }))
         return {};
-    return name.first(stem - TemporaryMark.size());
+    return name.first(stem - mark.size());
 }
 
-QString randomTemporaryName(const QString &target)
+QString temporaryNameFor(const QString &target)
 {
-    QString name = target + TemporaryMark;
-    for (int i = 0; i < TemporaryLetters; ++i) {
-        const int n = int(QRandomGenerator::global()->bounded(52));
-        name += QChar(n < 26 ? u'a' + n : u'A' + n - 26);
-    }
-    return name;
+    return target + QLatin1StringView(TemporaryMark) + QLatin1StringView(randomLetters());
 }
 
 // Whether another program holds the file open without letting it be renamed over or removed.
@@ -191,9 +185,9 @@ QStringList temporaryNamesIn(const Target &target)
 {
     QStringList names;
     WIN32_FIND_DATAW found {};
-    const HANDLE search
-        = FindFirstFileExW(wide(target.longPathOf(QStringLiteral("*") + TemporaryMark + u'*')),
-            FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search = FindFirstFileExW(
+        wide(target.longPathOf(QStringLiteral("*") + QLatin1StringView(TemporaryMark) + u'*')),
+        FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
@@ -295,7 +289,7 @@ void giveOldPermissions(HANDLE file, const Target &target)
 Handle createTemporary(const Target &target, bool replacing, QString &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = randomTemporaryName(target.name);
+        name = temporaryNameFor(target.name);
         Handle file(
             CreateFileW(wide(target.longPathOf(name)), GENERIC_WRITE | DELETE | WRITE_DAC | READ_CONTROL,
                 FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
