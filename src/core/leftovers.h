@@ -1,12 +1,13 @@
 // The clean-up of leftovers: temporaries that a killed save left beside its target, removed by a
-// later save in the same folder (leftovers_posix.cpp; the Windows save removes its own through a
-// handle, in savefile_win.cpp).
+// later save in the same folder (leftovers_posix.cpp, leftovers_win.cpp).
 #pragma once
 
 #include "savefile.h"
 
 #include <QByteArray>
+#include <QString>
 
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 
 namespace qc {
@@ -28,3 +29,10 @@ inline bool sameFile(const struct stat &a, const struct stat &b)
 bool namesFile(int directory, const char *name, const struct stat &file);
 
 } // namespace qc
+#else
+namespace qc {
+// The same on Windows, for the folder as the system calls take it (a long path) and the target's
+// file name; a leftover is checked and removed through one handle that shuts everyone else out.
+void removeStaleTemporaries(const QString &longFolder, const QString &target, SiblingFilter alsoClean);
+} // namespace qc
+#endif

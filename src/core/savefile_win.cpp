@@ -2,11 +2,13 @@
 // and then given the target's name: by a rename that replaces for a replacement, by one that never
 // replaces for a new file (a note another program made meanwhile stays). The temporary is held
 // open without sharing, but for the rename, from its creation to its end, which is what marks it
-// as in use. Leftovers of a crashed save are removed through a handle that no one else can hold.
+// as in use; the clean-up of leftovers (leftovers_win.cpp) leaves such a file alone.
 #include "savefile.h"
 #include "savefile_p.h"
 
+#include "leftovers.h"
 #include "regularfile.h"
+#include "winhandle.h"
 
 #include <qt_windows.h>
 
@@ -14,45 +16,12 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 
-#include <algorithm>
-#include <mutex>
 #include <utility>
 
 namespace qc {
 
 namespace {
-
-// Ten seconds in the file times' unit of 100 ns.
-constexpr quint64 GraceTime = 10ULL * 10'000'000ULL;
-
-class Handle
-{
-public:
-    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE)
-        : h(handle)
-    { }
-    ~Handle() { reset(); }
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-
-    bool isValid() const { return h != INVALID_HANDLE_VALUE; }
-    void reset()
-    {
-        if (isValid())
-            CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-    }
-
-    HANDLE h;
-};
-
-const wchar_t *wide(const QString &text)
-{
-    return reinterpret_cast<const wchar_t *>(text.utf16());
-}
-
 // An absolute path as the system takes it without the old 260-character limit.
 QString longPath(const QString &absolute)
 {
@@ -80,21 +49,6 @@ void reachedStep(SaveStep step, const Target &target, const QString &temporaryNa
         saveHooks().step(step, -1, (target.folder + u'/' + temporaryName).toUtf8());
 }
 
-// The target part of a name shaped like one of our temporaries, "<target>.qcsave-" and six
-// letters; empty for any other name.
-QStringView temporaryTarget(QStringView name)
-{
-    const QLatin1StringView mark(TemporaryMark);
-    const qsizetype stem = name.size() - TemporaryLetters;
-    if (stem <= mark.size() || name.sliced(stem - mark.size(), mark.size()) != mark)
-        return {};
-    const QStringView letters = name.sliced(stem);
-    if (!std::all_of(letters.begin(), letters.end(),
-            [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }))
-        return {};
-    return name.first(stem - mark.size());
-}
-
 QString temporaryNameFor(const QString &target)
 {
     return target + QLatin1StringView(TemporaryMark) + QLatin1StringView(randomLetters());
@@ -107,119 +61,6 @@ bool heldByAnotherProgram(const QString &longFilePath)
         CreateFileW(wide(longFilePath), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return !file.isValid() && GetLastError() == ERROR_SHARING_VIOLATION;
-}
-
-// The user's own file: its owner is the user the program runs as, or the owner the system gives
-// the user's new files (an administrators' group for an elevated program).
-bool ownedByUser(HANDLE file)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(
-            file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
-        != ERROR_SUCCESS)
-        return false;
-    bool ours = false;
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        for (const TOKEN_INFORMATION_CLASS kind : { TokenUser, TokenOwner }) {
-            DWORD size = 0;
-            GetTokenInformation(token, kind, nullptr, 0, &size);
-            QByteArray buffer(qsizetype(size), Qt::Uninitialized);
-            if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size))
-                continue;
-            // Both structures start with the SID they give.
-            const PSID sid = kind == TokenUser ? reinterpret_cast<TOKEN_USER *>(buffer.data())->User.Sid
-                                               : reinterpret_cast<TOKEN_OWNER *>(buffer.data())->Owner;
-            if (EqualSid(owner, sid)) {
-                ours = true;
-                break;
-            }
-        }
-        CloseHandle(token);
-    }
-    LocalFree(descriptor);
-    return ours;
-}
-
-quint64 fileTime(const FILETIME &time)
-{
-    return (quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-enum class Stale { Removed, Gone, NotYet, NotOurs };
-
-// Opened without sharing, so that no one else holds it (a live save holds its temporary open) nor
-// can open, rename or replace it while it is checked; removed through that same handle.
-Stale removeIfStale(const Target &target, const QString &name)
-{
-    const Handle file(CreateFileW(wide(target.longPathOf(name)), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES,
-        0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.isValid()) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return Stale::Gone;
-        return error == ERROR_SHARING_VIOLATION ? Stale::NotYet : Stale::NotOurs;
-    }
-    BY_HANDLE_FILE_INFORMATION info {};
-    if (!GetFileInformationByHandle(file.h, &info))
-        return Stale::NotOurs;
-    // A plain file of one name: no folder, link, device or read-only file of somebody's.
-    const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE
-        | FILE_ATTRIBUTE_READONLY;
-    if ((info.dwFileAttributes & notPlain) != 0 || info.nNumberOfLinks != 1 || !ownedByUser(file.h))
-        return Stale::NotOurs;
-    FILETIME now {};
-    GetSystemTimeAsFileTime(&now);
-    const quint64 written = fileTime(info.ftLastWriteTime);
-    if (fileTime(now) < written || fileTime(now) - written < GraceTime)
-        return Stale::NotYet; // perhaps another copy of the program saving right now
-    FILE_DISPOSITION_INFO removal {};
-    removal.DeleteFile = TRUE;
-    return SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal) ? Stale::Removed
-                                                                                             : Stale::NotOurs;
-}
-
-// Names in a folder that are shaped like temporaries, read once per run, as elsewhere.
-QStringList temporaryNamesIn(const Target &target)
-{
-    QStringList names;
-    WIN32_FIND_DATAW found {};
-    const HANDLE search = FindFirstFileExW(
-        wide(target.longPathOf(QStringLiteral("*") + QLatin1StringView(TemporaryMark) + u'*')),
-        FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const QString name = QString::fromWCharArray(found.cFileName);
-        if (!temporaryTarget(name).isEmpty())
-            names.append(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
-void removeStaleTemporaries(const Target &target, SiblingFilter alsoClean)
-{
-    static std::mutex guard;
-    static QHash<QString, QStringList> pending; // folder → names still to look at
-    const std::lock_guard<std::mutex> lock(guard);
-    const QString key = target.longFolder.toCaseFolded();
-    auto found = pending.find(key);
-    if (found == pending.end())
-        found = pending.insert(key, temporaryNamesIn(target));
-    QStringList &names = *found;
-    for (qsizetype i = 0; i < names.size();) {
-        const QStringView of = temporaryTarget(names.at(i));
-        // Names differ in case alone on Windows only for people, not for the system.
-        const bool wanted
-            = of.compare(target.name, Qt::CaseInsensitive) == 0 || (alsoClean && alsoClean(of.toUtf8()));
-        // Not yet stale ones are looked at again by the next save.
-        if (wanted && removeIfStale(target, names.at(i)) != Stale::NotYet)
-            names.removeAt(i);
-        else
-            ++i;
-    }
 }
 
 // A file that can't be created is refused access, unless the disk is full, too many files are
@@ -350,7 +191,7 @@ bool writeWholeFile(
     target.folder = info.absolutePath();
     target.name = info.fileName();
     target.longFolder = longPath(target.folder);
-    removeStaleTemporaries(target, alsoClean);
+    removeStaleTemporaries(target.longFolder, target.name, alsoClean);
 
     QString name;
     Handle file = createTemporary(target, whenPresent == WhenPresent::Replace, name);
