@@ -97,8 +97,7 @@ void filesBesideNotes(bool flush)
     const QByteArray list = qc::serializeBirthdayFile(3, { qc::birthdayEntry(3, 7, "Zhang") });
     const QDate day(2050, 6, 15);
 
-    qc::setSaveHooksForTesting(
-        { flush ? std::function<int(int)>() : [](int) { return 0; }, {}, false, false });
+    const qc::ScopedSaveHooks hooks({ .fsync = flush ? std::function<int(int)>() : [](int) { return 0; } });
     std::printf("\n%s\n%10s %14s %14s %14s %14s\n", flush ? "with fsync" : "without fsync", "notes",
         "Qt listing ms", "first note ms", "save ms", "note ms");
     double figures[2][3] = {};
@@ -124,7 +123,6 @@ void filesBesideNotes(bool flush)
     std::printf("%10s %14s %14.2f %14.3f %14.3f\n", "more", "", figures[1][0] - figures[0][0],
         figures[1][1] - figures[0][1], figures[1][2] - figures[0][2]);
     qc::setNoteLauncherForTesting({});
-    qc::setSaveHooksForTesting({});
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 // Day note files: naming, size, creation with the header line and handing the note to the editor.
 #include "daynotes.h"
+#include "daynotes_p.h"
 
 #include "cp936.h"
 #include "dates.h"
-#include "editorprocess.h"
 #include "errors.h"
-#include "platform.h"
 #include "programdir.h"
 #include "regularfile.h"
 #include "savefile.h"
@@ -13,27 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <algorithm>
 
 namespace qc {
 
 namespace {
-
-void startDetached(const EditorCommand &command)
-{
-#ifdef Q_OS_WIN
-    QProcess process;
-    process.setProgram(command.program);
-    process.setNativeArguments(command.nativeArguments);
-    // Notepad always exists: whether it started is deliberately not checked.
-    process.startDetached();
-#else
-    // Where the desktop has no editor for the note, the opener says so by its exit status.
-    startWatchedEditor(command);
-#endif
-}
 
 // "YYMMDD.QVN": stale temporaries of other notes are removed while one is created, since an
 // existing note is never written again.
@@ -73,18 +57,6 @@ qint64 noteSize(int year, int month, int day)
     // Reading is all the size needs: a read-only note still shows its real size. Whatever is not a
     // regular file (a pipe, a device) has no size to show and is never opened.
     return regularFileSize(notePath(programDirectory(), year, month, day)).value_or(0);
-}
-
-EditorCommand editorCommand(const QString &notePath)
-{
-#ifdef Q_OS_WIN
-    // Notepad takes the whole command tail as the file name, so the path is passed unquoted.
-    return { platform::windowsDirectory() + QStringLiteral("\\NOTEPAD.EXE"), {},
-        QDir::toNativeSeparators(notePath) };
-#else
-    // One argument and no shell: no quoting or word splitting can change which file is opened.
-    return { QStringLiteral("xdg-open"), { notePath }, {} };
-#endif
 }
 
 void setNoteLauncherForTesting(NoteLauncher newLauncher)

@@ -1,10 +1,8 @@
-// An open file descriptor that closes itself: the file units work with the system's calls
-// directly where Qt's file classes can't say what they need (open without waiting, link, lock).
+// An open file descriptor that closes itself: the POSIX file units (the _posix.cpp files) work with
+// the system's calls directly where Qt's file classes can't say what they need (open without
+// waiting, link, lock).
 #pragma once
 
-#include <QtGlobal>
-
-#ifdef Q_OS_UNIX
 #include <unistd.h>
 
 namespace qc {
@@ -30,4 +28,3 @@ public:
 };
 
 } // namespace qc
-#endif

@@ -1,6 +1,8 @@
 // The program's exception types and the texts of the I/O error codes.
 #include "errors.h"
 
+#include <QDir>
+
 #include <cerrno>
 #include <utility>
 
@@ -70,6 +72,82 @@ std::optional<int> ioErrorCodeFromErrno(int systemError)
     default:
         return std::nullopt;
     }
+}
+
+namespace {
+
+// Windows' system error numbers (winerror.h), fixed by its interface; here so that the mapping is
+// the same text on every system.
+namespace WindowsError {
+constexpr unsigned long FileNotFound = 2;
+constexpr unsigned long PathNotFound = 3;
+constexpr unsigned long TooManyOpenFiles = 4;
+constexpr unsigned long AccessDenied = 5;
+constexpr unsigned long WriteProtect = 19;
+constexpr unsigned long WriteFault = 29;
+constexpr unsigned long ReadFault = 30;
+constexpr unsigned long SharingViolation = 32;
+constexpr unsigned long LockViolation = 33;
+constexpr unsigned long HandleDiskFull = 39;
+constexpr unsigned long DiskFull = 112;
+constexpr unsigned long InvalidName = 123;
+constexpr unsigned long BadPathname = 161;
+constexpr unsigned long FilenameTooLong = 206;
+constexpr unsigned long FileTooLarge = 223;
+constexpr unsigned long NotADirectory = 267;
+constexpr unsigned long DiskQuotaExceeded = 1295;
+} // namespace WindowsError
+
+} // namespace
+
+std::optional<int> ioErrorCodeFromWindowsError(unsigned long systemError)
+{
+    switch (systemError) {
+    case WindowsError::FileNotFound:
+        return IoError::FileNotFound;
+    case WindowsError::PathNotFound:
+    case WindowsError::InvalidName:
+    case WindowsError::BadPathname:
+    case WindowsError::FilenameTooLong:
+    case WindowsError::NotADirectory:
+        return IoError::InvalidFilename;
+    case WindowsError::TooManyOpenFiles:
+        return IoError::TooManyOpenFiles;
+    case WindowsError::AccessDenied:
+    case WindowsError::WriteProtect: // a write-protected disk, as a read-only file system elsewhere
+        return IoError::AccessDenied;
+    case WindowsError::WriteFault:
+        return IoError::WriteFault;
+    case WindowsError::ReadFault:
+        return IoError::ReadFault;
+    case WindowsError::SharingViolation:
+    case WindowsError::LockViolation:
+        return IoError::FileInUse;
+    case WindowsError::HandleDiskFull:
+    case WindowsError::DiskFull:
+    case WindowsError::FileTooLarge:
+    case WindowsError::DiskQuotaExceeded:
+        return IoError::DiskFull;
+    default:
+        return std::nullopt;
+    }
+}
+
+EInOutError ioErrorFromWindowsError(unsigned long systemError)
+{
+    const std::optional<int> code = ioErrorCodeFromWindowsError(systemError);
+    if (!code)
+        return EInOutError(int(systemError), QStringLiteral("I/O error %1").arg(systemError));
+    if (*code == IoError::FileInUse)
+        return EInOutError(*code, QStringLiteral("另一个程序正在使用这个文件，请关闭那个程序后再试"));
+    return EInOutError(*code);
+}
+
+EInOutError fileInUseError(const QString &path)
+{
+    return EInOutError(IoError::FileInUse,
+        QStringLiteral("“%1”正被另一个程序使用，无法替换，所以没有保存。请关闭那个程序后再试")
+            .arg(QDir::toNativeSeparators(path)));
 }
 
 EInOutError ioErrorFromErrno(int systemError)

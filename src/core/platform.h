@@ -15,11 +15,4 @@ QString windowsDirectory();
 enum class StartShow { Normal, Minimized, Maximized };
 StartShow startShowCommand();
 
-#ifdef Q_OS_WIN
-// Whether the folder refuses a new file for want of write access (the folder or the drive is not
-// writable), rather than being missing or no place for files. Tried with a file of a name of its
-// own that is gone again when closed.
-bool folderRefusesNewFiles(const QString &folder);
-#endif
-
 } // namespace qc::platform

@@ -10,6 +10,8 @@ class TestErrors : public QObject
 private slots:
     void ioErrorMessage_data();
     void ioErrorMessage();
+    void windowsErrors_data();
+    void windowsErrors();
     void errorBoxText_data();
     void errorBoxText();
 };
@@ -41,6 +43,45 @@ void TestErrors::ioErrorMessage()
     QCOMPARE(error.errorCode(), code);
     QCOMPARE(error.message(), message);
     QCOMPARE(QString::fromUtf8(error.what()), message);
+}
+
+// GetLastError() numbers as the program reports them (the same mapping on every system).
+void TestErrors::windowsErrors_data()
+{
+    QTest::addColumn<unsigned long>("systemError");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QString inUse = QStringLiteral("另一个程序正在使用这个文件，请关闭那个程序后再试");
+
+    QTest::newRow("file not found") << 2UL << 2 << QStringLiteral("File not found");
+    QTest::newRow("path not found") << 3UL << 3 << QStringLiteral("Invalid filename");
+    QTest::newRow("invalid name") << 123UL << 3 << QStringLiteral("Invalid filename");
+    QTest::newRow("name too long") << 206UL << 3 << QStringLiteral("Invalid filename");
+    QTest::newRow("too many open files") << 4UL << 4 << QStringLiteral("Too many open files");
+    QTest::newRow("access denied") << 5UL << 5 << QStringLiteral("File access denied");
+    QTest::newRow("write-protected disk") << 19UL << 5 << QStringLiteral("File access denied");
+    QTest::newRow("write fault") << 29UL << 29 << QStringLiteral("I/O error 29");
+    QTest::newRow("read fault") << 30UL << 30 << QStringLiteral("I/O error 30");
+    QTest::newRow("sharing violation") << 32UL << 32 << inUse;
+    QTest::newRow("lock violation") << 33UL << 32 << inUse;
+    QTest::newRow("handle disk full") << 39UL << 101 << QStringLiteral("Disk full");
+    QTest::newRow("disk full") << 112UL << 101 << QStringLiteral("Disk full");
+    QTest::newRow("quota") << 1295UL << 101 << QStringLiteral("Disk full");
+    // Numbers that merely equal codes of the program's own say nothing of what those mean.
+    QTest::newRow("100 (semaphores)") << 100UL << 100 << QStringLiteral("I/O error 100");
+    QTest::newRow("101 (semaphore owned)") << 101UL << 101 << QStringLiteral("I/O error 101");
+    QTest::newRow("106 (semaphore limit)") << 106UL << 106 << QStringLiteral("I/O error 106");
+    QTest::newRow("drive not ready") << 21UL << 21 << QStringLiteral("I/O error 21");
+}
+
+void TestErrors::windowsErrors()
+{
+    QFETCH(unsigned long, systemError);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    const qc::EInOutError error = qc::ioErrorFromWindowsError(systemError);
+    QCOMPARE(error.errorCode(), code);
+    QCOMPARE(error.message(), message);
 }
 
 void TestErrors::errorBoxText_data()

@@ -30,9 +30,9 @@ private Q_SLOTS:
         QTest::newRow("read-only file system") << EROFS << "File access denied";
         QTest::newRow("a folder in the way") << EISDIR << "File access denied";
         QTest::newRow("no space") << ENOSPC << "Disk full";
-        // errno 5 must not read as the classic code 5, "File access denied".
+        // errno 5 must not read as the program's code 5, "File access denied".
         QTest::newRow("device error") << EIO << "I/O error 29";
-        // Nor numbers that equal classic codes of their own.
+        // Nor numbers that equal the program's codes of their own.
         QTest::newRow("interrupted") << EINTR << "I/O error 4";
         // 101 on Linux, 118 in the Windows C library: the number itself, never "Disk full".
         QTest::newRow("network unreachable") << ENETUNREACH << QString("I/O error %1").arg(ENETUNREACH);

@@ -21,8 +21,12 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <atomic>
+#include <thread>
+
 #include <fcntl.h>
 #include <grp.h>
+#include <stdio.h> // renameat2
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
@@ -169,6 +173,7 @@ private Q_SLOTS:
     void linkToANewListInAFolderThatIsThere();
     void linkTargetResolvedAsTheSystemDoes_data();
     void linkTargetResolvedAsTheSystemDoes();
+    void cleanUpRacedByRenames();
     void staleTemporariesAreRemoved_data();
     void staleTemporariesAreRemoved();
     void privateFileStaysPrivateWhileSaved_data();
@@ -487,6 +492,56 @@ void TestBirthdaySave::linkTargetResolvedAsTheSystemDoes()
     QCOMPARE(QFileInfo(path).symLinkTarget().isEmpty(), false);
     QCOMPARE(QFileInfo::exists(real), linkCase == LinkCase::ThroughLinkUpToAFolderThatIsThere);
     QVERIFY(!QFileInfo::exists(dir.filePath(u"program/sync/real.CFG"_s)));
+}
+
+// Another process swaps a stale temporary's name with a file that is not ours (one with a second
+// name elsewhere) and with a named pipe, again and again, while the clean-up runs: the other file
+// keeps both its names and the pipe is never opened.
+void TestBirthdaySave::cleanUpRacedByRenames()
+{
+    QTemporaryDir elsewhere;
+    QVERIFY(elsewhere.isValid());
+    const QByteArray precious = QFile::encodeName(elsewhere.filePath(u"precious"_s));
+    QVERIFY(qctest::writeFile(QFile::decodeName(precious), "the user's"));
+    int pipeOpens = 0;
+    int victims = 0;
+    for (int run = 0; run < 200; ++run) {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray stale = folder + "/quorvelcal.CFG.qcsave-AbcDef";
+        const QByteArray victim = folder + "/victim";
+        const QByteArray pipe = folder + "/pipe";
+        QVERIFY(qctest::writeFile(QFile::decodeName(stale), "a temporary"));
+        QVERIFY(setAge(QFile::decodeName(stale), 60));
+        QCOMPARE(::link(precious.constData(), victim.constData()), 0);
+        QVERIFY(setAge(QFile::decodeName(victim), 60));
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ::inotify_add_watch(watch, pipe.constData(), IN_OPEN);
+        std::atomic<bool> stop = false;
+        std::thread swapper([&] {
+            while (!stop) {
+                ::renameat2(AT_FDCWD, stale.constData(), AT_FDCWD, victim.constData(), RENAME_EXCHANGE);
+                ::renameat2(AT_FDCWD, stale.constData(), AT_FDCWD, pipe.constData(), RENAME_EXCHANGE);
+            }
+        });
+        qc::saveBirthdayFile(dir.filePath(u"quorvelcal.CFG"_s), qc::serializeBirthdayFile(3, {}));
+        stop = true;
+        swapper.join();
+        inotify_event event {};
+        pipeOpens += ::read(watch, &event, sizeof event) > 0 ? 1 : 0;
+        ::close(watch);
+        struct stat status
+        { };
+        victims += ::stat(precious.constData(), &status) == 0 && status.st_nlink == 2 ? 0 : 1;
+        ::unlink(victim.constData());
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System))
+            ::unlink(QFile::encodeName(dir.filePath(name)).constData()); // the victim's name may have moved
+    }
+    QCOMPARE(victims, 0);
+    QCOMPARE(pipeOpens, 0);
+    QCOMPARE(qctest::readFile(QFile::decodeName(precious)), QByteArray("the user's"));
 }
 
 void TestBirthdaySave::staleTemporariesAreRemoved_data()
