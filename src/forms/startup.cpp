@@ -78,7 +78,7 @@ bool AfterFirstFrame::eventFilter(QObject *watched, QEvent *event)
 }
 
 ProgramWindows::ProgramWindows()
-    : m_buildFont(designFont(QStringLiteral("MS Sans Serif"), 11))
+    : m_buildFont(Tmainform::ownFont())
 {
     m_buildFont.restore();
     QObject::connect(&mainform, &Tmainform::closed, qApp, &QCoreApplication::quit);
