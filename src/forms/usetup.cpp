@@ -62,8 +62,11 @@ void TSetupForm::buildControls()
 {
     if (m_ui)
         return;
-    // The dialog's font comes first, so that the fields built next measure their text in it alone.
+    // The dialog's font comes first, and is the application font while the controls are built: a
+    // field measures its text in the application font as it is made, and the desktop's face would
+    // be loaded for nothing.
     setFont(qc::designFont(QStringLiteral("宋体"), 16));
+    const qc::ApplicationFontScope buildFont(font());
     m_ui = std::make_unique<Ui::SetupForm>();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

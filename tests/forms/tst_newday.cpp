@@ -8,6 +8,7 @@
 #include "startup.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -165,6 +166,7 @@ private Q_SLOTS:
         QVERIFY(qctest::writeFile(qc::birthdayFilePath(), birthdayFile(9, { { 12, 30 }, { 12, 28 } })));
         m_now = at(QStringLiteral("2026-12-28 10:00:00"));
         qc::ProgramWindows windows;
+        const QFont desktop = QApplication::font();
         TSetupForm &dialog = windows.setupForm;
         windows.loadAndRemind();
         QCOMPARE(m_announced, (QStringList { "12-28", "12-30" }));
@@ -186,6 +188,7 @@ private Q_SLOTS:
             { "Panel1", "Panel2", "Label1", "Label5", "Edit1", "Edit3", "BitBtn1", "BitBtn4" })
             QVERIFY2(dialog.findChild<QWidget *>(QLatin1String(name)), name);
         QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label1"))->font().pixelSize(), 16);
+        QCOMPARE(QApplication::font(), desktop); // the dialog's font while it was built, then back
     }
 
 private:
