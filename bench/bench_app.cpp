@@ -130,7 +130,8 @@ private:
 int child(int argc, char *argv[])
 {
     const bool bare = qstrcmp(argv[2], "bare") == 0;
-    const bool label = qstrcmp(argv[2], "label") == 0;
+    const bool measuredLabel = qstrcmp(argv[2], "measured-label") == 0;
+    const bool label = measuredLabel || qstrcmp(argv[2], "label") == 0;
     const QString programDir = QString::fromLocal8Bit(argv[3]);
     const bool idle = qstrcmp(argv[4], "idle") == 0;
     const bool frameOnly = qstrcmp(argv[4], "frame") == 0;
@@ -168,11 +169,13 @@ int child(int argc, char *argv[])
             });
         });
     });
-    app.installEventFilter(&probe);
-
+    // Installed just before the window shows, so that it is the first filter to see the first
+    // paint (the last installed comes first): the frame's end is stamped before anything the
+    // program itself leaves for after its first frame.
     if (bare) {
         QWidget window;
         window.resize(560, 420);
+        app.installEventFilter(&probe);
         window.show();
         return app.exec();
     }
@@ -184,6 +187,11 @@ int child(int argc, char *argv[])
         font.setPixelSize(16);
         window.setFont(font);
         window.resize(560, 420);
+        // The same window doing its font work before it shows, as the program must: it measures
+        // its text first.
+        if (measuredLabel)
+            (void)window.sizeHint();
+        app.installEventFilter(&probe);
         window.show();
         return app.exec();
     }
@@ -192,6 +200,7 @@ int child(int argc, char *argv[])
     qc::prepareApplication(app);
     qc::ProgramWindows windows;
     windows.loadAndRemind();
+    app.installEventFilter(&probe);
     windows.mainform.show();
     return app.exec();
 }
@@ -250,6 +259,7 @@ void startup(int runs)
     std::vector<Case> cases {
         { "bare Qt window", QStringLiteral("bare"), empty.path(), {}, {}, {}, {}, {} },
         { "window with one CJK label", QStringLiteral("label"), empty.path(), {}, {}, {}, {}, {} },
+        { "label measured before show", QStringLiteral("measured-label"), empty.path(), {}, {}, {}, {}, {} },
         { "program, no birthday file", QStringLiteral("app"), empty.path(), {}, {}, {}, {}, {} },
         { "program, 1,000 birthdays", QStringLiteral("app"), full.path(), {}, {}, {}, {}, {} },
     };
@@ -298,6 +308,13 @@ void startup(int runs)
             qPrintable(ratios(c, &Case::cpuMs)), median(c.mappedMs), qPrintable(ratios(c, &Case::mappedMs)));
     }
     std::printf("  targets for the program: CPU within 1.15 x the label window, mapped within 1.5 x bare\n");
+    // Against the label window that measures its text before it shows: the same font work before
+    // the window is mapped.
+    const double measuredMapped = median(cases[2].mappedMs);
+    for (size_t i = 3; i < cases.size(); ++i) {
+        std::printf("  %-28s mapped x label measured before show: %.2f\n", cases[i].label,
+            median(cases[i].mappedMs) / measuredMapped);
+    }
 }
 
 // Instructions from exec to the end of the first frame, all threads, as callgrind counts them.

@@ -64,22 +64,23 @@ bool familyInstalled(const QString &family)
     return installed.contains(family, Qt::CaseInsensitive);
 }
 
-QStringList designFamilies(const QString &family)
+QStringList designFamilies(const QString &family, FontText text)
 {
     QStringList families = QFont::substitutes(family);
     // Where the faces after the first are only its stand-ins (宋体, the brush faces), the first alone
     // is named once it is installed: Qt builds the sorted list of all installed fonts for every font
     // that names more than one family, once per script. "MS Sans Serif" keeps its list, whose second
-    // face draws the Chinese characters the first lacks.
-    if (family != QLatin1String("MS Sans Serif") && !families.isEmpty() && familyInstalled(families.first()))
+    // face draws the Chinese characters the first lacks, unless it draws ASCII alone.
+    const bool fallbackNeeded = family == QLatin1String("MS Sans Serif") && text == FontText::Any;
+    if (!fallbackNeeded && !families.isEmpty() && familyInstalled(families.first()))
         return { families.first() };
     return families << family;
 }
 
-QFont designFont(const QString &family, int pixels)
+QFont designFont(const QString &family, int pixels, FontText text)
 {
     QFont font;
-    font.setFamilies(designFamilies(family));
+    font.setFamilies(designFamilies(family, text));
     font.setPixelSize(pixels);
     return font;
 }

@@ -17,14 +17,19 @@ constexpr int hintDisplayMs = 2500;
 
 void installFontSubstitutions();
 
+// What a design font draws: any text, or ASCII alone (Latin letters, digits and signs), which the
+// first stand-in of every design font holds.
+enum class FontText { Any, Ascii };
+
 // The faces that stand in for a design font, followed by the design's own name: the font database
 // finds a face at once instead of searching every installed font for the design's name. A font
-// whose first stand-in is installed and whose others only replace it names that one face alone.
-QStringList designFamilies(const QString &family);
+// whose first stand-in is installed and whose others only replace it, or that draws ASCII alone,
+// names that one face alone.
+QStringList designFamilies(const QString &family, FontText text = FontText::Any);
 // Whether the font database has the family, in any case.
 bool familyInstalled(const QString &family);
 // A design font at a pixel height, as designFamilies() names it.
-QFont designFont(const QString &family, int pixels);
+QFont designFont(const QString &family, int pixels, FontText text = FontText::Any);
 
 // While it lives, the application font is the given one: widgets built meanwhile take it before
 // their form gives them their own, and so load no face that nothing draws. restore(), or the end

@@ -85,7 +85,7 @@ Tmainform::Tmainform(QWidget *parent)
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::Tmainform>())
 {
-    setFont(qc::designFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(ownFont());
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -142,6 +142,11 @@ Tmainform::Tmainform(QWidget *parent)
 }
 
 Tmainform::~Tmainform() = default;
+
+QFont Tmainform::ownFont()
+{
+    return qc::designFont(QStringLiteral("MS Sans Serif"), 11, qc::FontText::Ascii);
+}
 
 void Tmainform::applyFonts()
 {

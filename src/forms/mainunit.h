@@ -6,6 +6,7 @@
 #include "components/panel.h"
 #include "core/birthdays.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTimer>
@@ -50,6 +51,11 @@ class Tmainform : public QWidget
 public:
     explicit Tmainform(QWidget *parent = nullptr);
     ~Tmainform() override;
+
+    // The window's own font, "MS Sans Serif" at 11 pixels. It draws the status bar alone, whose
+    // texts are ASCII (the credit line, "Date :" with the DateKey, the note size), so it names the
+    // Latin face alone: no fallback list is built for it at start-up.
+    static QFont ownFont();
 
     // True while the start-up sequence loads the birthdays: the birthday dialog is then not shown.
     bool StartupLoad = false;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -59,8 +60,25 @@ bool programDirectoryUsable()
     return false;
 }
 
+AfterFirstFrame::AfterFirstFrame(const QWidget *window, std::function<void()> run)
+    : m_window(window)
+    , m_run(std::move(run))
+{
+    qApp->installEventFilter(this);
+}
+
+bool AfterFirstFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint && watched->isWidgetType()
+        && static_cast<const QWidget *>(watched)->window() == m_window) {
+        qApp->removeEventFilter(this);
+        QTimer::singleShot(0, this, m_run);
+    }
+    return false;
+}
+
 ProgramWindows::ProgramWindows()
-    : m_buildFont(designFont(QStringLiteral("MS Sans Serif"), 11))
+    : m_buildFont(Tmainform::ownFont())
 {
     m_buildFont.restore();
     QObject::connect(&mainform, &Tmainform::closed, qApp, &QCoreApplication::quit);

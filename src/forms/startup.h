@@ -9,6 +9,10 @@
 
 #include <QLocale>
 
+#include <QObject>
+
+#include <functional>
+
 class QApplication;
 class QTranslator;
 
@@ -26,12 +30,29 @@ QTranslator *installQtTranslation(QApplication &app, const QLocale &locale = QLo
 // says why, and the program must end before it reads or writes anything.
 bool programDirectoryUsable();
 
+// Runs a function once, when the first frame of a window is out (the zero timer runs after the
+// backing store has painted and flushed the whole window); never, if the window never paints.
+class AfterFirstFrame : public QObject
+{
+public:
+    AfterFirstFrame(const QWidget *window, std::function<void()> run);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    const QWidget *m_window;
+    std::function<void()> m_run;
+};
+
 class ProgramWindows
 {
 public:
     // The main window, the birthday dialog and the about dialog, in that order (members are
     // built in declaration order), in the main window's font; the desktop's is back once they are
-    // built. Closing the main window ends the message loop.
+    // built. The dialogs build their controls when they are first shown, the birthday dialog
+    // already once the main window's first frame is out. Closing the main window ends the
+    // message loop.
     ProgramWindows();
 
     // The birthday list is loaded and every birthday due is announced, before the main window is
@@ -43,8 +64,11 @@ private:
 
 public:
     Tmainform mainform;
-    TSetupForm setupForm;
+    TSetupForm setupForm { nullptr, TSetupForm::Controls::Later };
     TAboutForm aboutForm;
+
+private:
+    AfterFirstFrame m_buildSetupForm { &mainform, [this] { setupForm.buildControls(); } };
 };
 
 } // namespace qc

@@ -22,6 +22,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,19 +48,32 @@ QByteArray entryOf(const QListWidgetItem *item)
 
 } // namespace
 
-TSetupForm::TSetupForm(QWidget *parent)
+TSetupForm::TSetupForm(QWidget *parent, Controls controls)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::SetupForm>())
     , m_remindDays(qc::DefaultRemindDays)
 {
-    m_ui->setupUi(this);
     setObjectName(QStringLiteral("SetupForm"));
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    if (controls == Controls::Now)
+        buildControls();
+}
+
+void TSetupForm::buildControls()
+{
+    if (m_ui)
+        return;
+    // The dialog's font comes first, and is the application font while the controls are built: a
+    // field measures its text in the application font as it is made, and the desktop's face would
+    // be loaded for nothing.
+    setFont(qc::designFont(QStringLiteral("宋体"), 16));
+    const qc::ApplicationFontScope buildFont(font());
+    m_ui = std::make_unique<Ui::SetupForm>();
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(ClientSize);
     setWindowIcon(qc::programIcon());
 
-    setFont(qc::designFont(QStringLiteral("宋体"), 16));
     m_ui->Panel1->setFont(qc::designFont(QStringLiteral("MS Sans Serif"), 19));
     m_ui->Panel1->setBevels(TPanel::bvRaised, TPanel::bvLowered);
     // The labels size themselves to their text, as the layout places only their top-left corners.
@@ -82,19 +96,22 @@ TSetupForm::TSetupForm(QWidget *parent)
     m_ui->ListBox1->setItemDelegate(new FixedHeightDelegate(m_ui->ListBox1));
     m_ui->BitBtn1->setFocus();
 
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-
     connect(m_ui->BitBtn1, &QPushButton::clicked, this, &TSetupForm::BitBtn1Click);
     connect(m_ui->BitBtn2, &QPushButton::clicked, this, &TSetupForm::BitBtn2Click);
     connect(m_ui->BitBtn3, &QPushButton::clicked, this, &TSetupForm::BitBtn3Click);
     connect(m_ui->BitBtn4, &QPushButton::clicked, this, &TSetupForm::BitBtn4Click);
+
+    // What a load put aside meanwhile.
+    if (m_unbuiltRemindDays)
+        m_ui->Edit4->setText(*std::exchange(m_unbuiltRemindDays, std::nullopt));
+    showList(std::exchange(m_unbuiltList, {}));
 }
 
 TSetupForm::~TSetupForm() = default;
 
 void TSetupForm::LoadBirthdays()
 {
-    m_ui->ListBox1->clear();
+    fillList({});
     // Until a load has read the file, OK must not replace it: its birthdays are not in the list.
     m_fileRead = false;
     const qc::BirthdayFileContents contents = qc::loadBirthdayFile(qc::birthdayFilePath());
@@ -103,7 +120,10 @@ void TSetupForm::LoadBirthdays()
         m_remindDays = qc::DefaultRemindDays;
     } else if (contents.remindDays) {
         m_remindDays = *contents.remindDays;
-        m_ui->Edit4->setText(QString::number(m_remindDays));
+        if (m_ui)
+            m_ui->Edit4->setText(QString::number(m_remindDays));
+        else
+            m_unbuiltRemindDays = QString::number(m_remindDays);
     }
     fillList(contents.entries);
     if (contents.truncated)
@@ -112,6 +132,8 @@ void TSetupForm::LoadBirthdays()
 
 QList<QByteArray> TSetupForm::birthdayEntries() const
 {
+    if (!m_ui)
+        return m_unbuiltList.entries;
     const QListWidget *list = m_ui->ListBox1;
     QList<QByteArray> entries;
     entries.reserve(list->count());
@@ -122,6 +144,7 @@ QList<QByteArray> TSetupForm::birthdayEntries() const
 
 void TSetupForm::BitBtn1Click()
 {
+    buildControls();
     qc::guarded([&] {
         QLineEdit *field = m_ui->Edit4;
         if (!qc::tryRemindDaysFromText(field->text())) {
@@ -141,6 +164,7 @@ void TSetupForm::BitBtn1Click()
 
 void TSetupForm::BitBtn2Click()
 {
+    buildControls();
     qc::guarded([&] {
         QLineEdit *month = m_ui->Edit1;
         QLineEdit *day = m_ui->Edit2;
@@ -169,6 +193,7 @@ void TSetupForm::BitBtn2Click()
 
 void TSetupForm::BitBtn3Click()
 {
+    buildControls();
     qc::guarded([&] {
         QListWidget *list = m_ui->ListBox1;
         const QList<QListWidgetItem *> selected = list->selectedItems();
@@ -197,8 +222,10 @@ void TSetupForm::setVisible(bool visible)
     // showings keep the place where the user left it.
     // The list is reloaded before every showing; it opens at its first entry, never where the
     // last showing left it scrolled.
-    if (visible)
+    if (visible) {
+        buildControls();
         m_ui->ListBox1->scrollToTop();
+    }
     if (visible && !m_placed) {
         m_placed = true;
         // The button pictures are decoded when the dialog is first shown, not at start-up.
@@ -254,9 +281,6 @@ QCollatorSortKey collationKey(const QCollator &collator, const QString &text)
 
 void TSetupForm::fillList(const QList<QByteArray> &entries)
 {
-    QListWidget *list = m_ui->ListBox1;
-    list->clear();
-
     const QStringList texts = qc::cp936::decodeEach(entries);
     std::vector<SortKey> keys;
     keys.reserve(entries.size());
@@ -264,16 +288,29 @@ void TSetupForm::fillList(const QList<QByteArray> &entries)
         keys.push_back({ collationKey(m_collator, texts.at(i)), &entries.at(i), i });
     std::sort(keys.begin(), keys.end(), keyLess);
 
+    SortedEntries sorted;
+    sorted.texts.reserve(texts.size());
+    sorted.entries.reserve(entries.size());
+    for (const SortKey &key : keys) {
+        sorted.texts.append(texts.at(key.index));
+        sorted.entries.append(*key.bytes);
+    }
+    if (m_ui)
+        showList(sorted);
+    else
+        m_unbuiltList = std::move(sorted);
+}
+
+void TSetupForm::showList(const SortedEntries &sorted)
+{
+    QListWidget *list = m_ui->ListBox1;
+    list->clear();
     // One insertion for the whole list, then the entries' bytes. Nothing shown depends on
     // Qt::UserRole, so the model's change signals (one per item, each walking the view) stay off.
-    QStringList sorted;
-    sorted.reserve(texts.size());
-    for (const SortKey &key : keys)
-        sorted.append(texts.at(key.index));
-    list->addItems(sorted);
+    list->addItems(sorted.texts);
     const QSignalBlocker blocker(list->model());
     for (int row = 0; row < list->count(); ++row)
-        list->item(row)->setData(Qt::UserRole, *keys[row].bytes);
+        list->item(row)->setData(Qt::UserRole, sorted.entries.at(row));
 }
 
 void TSetupForm::insertEntry(const QByteArray &entry)

@@ -8,6 +8,7 @@
 #include <QList>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class SetupForm;
@@ -18,8 +19,14 @@ class TSetupForm : public QDialog
     Q_OBJECT
 
 public:
-    explicit TSetupForm(QWidget *parent = nullptr);
+    // When the dialog builds its controls: at once, or on buildControls() or its first showing,
+    // whichever comes first (the start-up's dialog, built once the main window is on the screen).
+    // Until then a load keeps the list, sorted, for the list box to show.
+    enum class Controls { Now, Later };
+    explicit TSetupForm(QWidget *parent = nullptr, Controls controls = Controls::Now);
     ~TSetupForm() override;
+
+    void buildControls();
 
     // Fills the list and the remind-days field from the birthday file. Throws EInOutError
     // "Read beyond end of file" for a short file, keeping the entries read before it, and the
@@ -45,10 +52,18 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    struct SortedEntries
+    {
+        QStringList texts;
+        QList<QByteArray> entries;
+    };
     void fillList(const QList<QByteArray> &entries);
+    void showList(const SortedEntries &sorted);
     void insertEntry(const QByteArray &entry);
 
-    std::unique_ptr<Ui::SetupForm> m_ui;
+    std::unique_ptr<Ui::SetupForm> m_ui; // null until the controls are built
+    SortedEntries m_unbuiltList; // the list while there is no list box
+    std::optional<QString> m_unbuiltRemindDays; // the remind-days field's text from a load meanwhile
     QCollator m_collator;
     int m_remindDays;
     bool m_fileRead = true; // false after a load that could not read an existing file

@@ -4,6 +4,7 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QTest>
@@ -70,6 +71,19 @@ private Q_SLOTS:
         for (QString &face : faces)
             face = face.toLower();
         QCOMPARE(drawn, faces);
+    }
+
+    // A font that draws ASCII alone (the main window's status bar) names its first face alone, and
+    // draws such text as the full font does.
+    void asciiAloneInTheFirstFace()
+    {
+        const QString text = QStringLiteral("Date :2026-12-28 1048576 Bytes");
+        const QFont full = qc::designFont(QStringLiteral("MS Sans Serif"), 11);
+        const QFont ascii = qc::designFont(QStringLiteral("MS Sans Serif"), 11, qc::FontText::Ascii);
+        QCOMPARE(ascii.families().join(u',').toLower(), QStringLiteral("liberation sans narrow"));
+        QCOMPARE(drawnIn(ascii, text), drawnIn(full, text));
+        QCOMPARE(QFontMetricsF(ascii).horizontalAdvance(text), QFontMetricsF(full).horizontalAdvance(text));
+        QCOMPARE(QFontMetricsF(ascii).height(), QFontMetricsF(full).height());
     }
 
     void applicationFontForTheBuildOnly()

@@ -8,6 +8,10 @@
 #include "startup.h"
 #include "testsupport.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 
 namespace {
@@ -123,6 +127,47 @@ private Q_SLOTS:
         windows.mainform.Timer1Timer();
         QTRY_COMPARE(m_announced, QStringList { "12-30" });
         QCOMPARE(windows.setupForm.birthdayEntries().size(), 2);
+    }
+
+    // The start-up's birthday dialog builds its controls once the main window's first frame is out,
+    // or when it is shown before that. The reminders of the start run on the loaded list alone; the
+    // built dialog shows that list and the remind days, with every control under its name.
+    void startupDialogBuiltAfterTheFirstFrame_data()
+    {
+        QTest::addColumn<bool>("mainWindowFirst");
+        QTest::newRow("after the main window's first frame") << true;
+        QTest::newRow("shown before any frame") << false;
+    }
+    void startupDialogBuiltAfterTheFirstFrame()
+    {
+        QFETCH(bool, mainWindowFirst);
+        qctest::ProgramDir dir;
+        QVERIFY(qctest::writeFile(qc::birthdayFilePath(), birthdayFile(9, { { 12, 30 }, { 12, 28 } })));
+        m_now = at(QStringLiteral("2026-12-28 10:00:00"));
+        qc::ProgramWindows windows;
+        const QFont desktop = QApplication::font();
+        TSetupForm &dialog = windows.setupForm;
+        windows.loadAndRemind();
+        QCOMPARE(m_announced, (QStringList { "12-28", "12-30" }));
+        QVERIFY(!dialog.findChild<QListWidget *>(QStringLiteral("ListBox1")));
+
+        if (mainWindowFirst) {
+            windows.mainform.show();
+            QTRY_VERIFY(dialog.findChild<QListWidget *>(QStringLiteral("ListBox1")));
+            QVERIFY(dialog.isHidden());
+        } else {
+            dialog.show();
+        }
+        const auto *list = dialog.findChild<QListWidget *>(QStringLiteral("ListBox1"));
+        QVERIFY(list);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("12-28  12-28"));
+        QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("Edit4"))->text(), QStringLiteral("9"));
+        for (const char *name :
+            { "Panel1", "Panel2", "Label1", "Label5", "Edit1", "Edit3", "BitBtn1", "BitBtn4" })
+            QVERIFY2(dialog.findChild<QWidget *>(QLatin1String(name)), name);
+        QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("Label1"))->font().pixelSize(), 16);
+        QCOMPARE(QApplication::font(), desktop); // the dialog's font while it was built, then back
     }
 
 private:
