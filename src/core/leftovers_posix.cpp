@@ -107,11 +107,12 @@ Stale removeIfStale(int directory, const char *name, const char *target)
     }
     if (moved != 0)
         return moved == ENOENT ? Stale::Gone : Stale::NotOurs;
-    if (!namesFile(directory, aside.constData(), opened)) {
-        renameNoReplace(directory, aside.constData(), name);
-        return Stale::NotOurs;
-    }
-    return ::unlinkat(directory, aside.constData(), 0) == 0 ? Stale::Removed : Stale::NotOurs;
+    if (namesFile(directory, aside.constData(), opened) && ::unlinkat(directory, aside.constData(), 0) == 0)
+        return Stale::Removed;
+    // Somebody's file swapped in, or ours could not be removed: the name is given back. When that
+    // fails too (the name taken again meanwhile) the file stays under the private name, untouched.
+    renameNoReplace(directory, aside.constData(), name);
+    return Stale::NotOurs;
 #else
     Q_UNUSED(directory);
     Q_UNUSED(name);

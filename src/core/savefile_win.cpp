@@ -88,11 +88,14 @@ bool heldByAnotherProgram(const QString &longFilePath)
 }
 
 // Removes the temporary through its handle: a file that took its name meanwhile is not touched.
+// Whether that works or not, the save has failed and says why; a temporary the system won't remove
+// stays a leftover, which the clean-up of a later save of the same kind takes.
 void drop(Handle &file)
 {
     FILE_DISPOSITION_INFO removal {};
     removal.DeleteFile = TRUE;
-    SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal);
+    const bool removed = SetFileInformationByHandle(file.h, FileDispositionInfo, &removal, sizeof removal);
+    Q_UNUSED(removed);
     file.reset();
 }
 
