@@ -18,6 +18,7 @@
 #include "core/clock.h"
 #include "core/programdir.h"
 #include "fonts.h"
+#include "fontwarmup.h"
 #include "mainunit.h"
 #include "messages.h"
 #include "startup.h"
@@ -39,6 +40,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -137,6 +139,10 @@ int child(int argc, char *argv[])
     const bool frameOnly = qstrcmp(argv[4], "frame") == 0;
     const int idleSeconds = argc > 5 ? atoi(argv[5]) : 10;
 
+    // main()'s first step, for the program alone: the floors read the font configuration as Qt does.
+    std::optional<qc::FontSystemWarmUp> fontWarmUp;
+    if (!bare && !label)
+        fontWarmUp.emplace();
     QApplication app(argc, argv);
     qc::setProgramFilePathForTesting(programDir + QStringLiteral("/quorvelcal"));
     // The reminders a real user would answer one by one are counted instead of shown.
@@ -198,6 +204,7 @@ int child(int argc, char *argv[])
 
     // main()'s sequence.
     qc::prepareApplication(app);
+    fontWarmUp->wait();
     qc::ProgramWindows windows;
     windows.loadAndRemind();
     app.installEventFilter(&probe);

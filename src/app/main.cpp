@@ -2,6 +2,7 @@
 // until the program ends; the birthdays are loaded and announced before the main window shows.
 #include "components/taskbarentry.h"
 #include "core/platform.h"
+#include "forms/fontwarmup.h"
 #include "forms/messages.h"
 #include "forms/startup.h"
 
@@ -37,6 +38,8 @@ void showMainWindow(Tmainform &mainform)
 
 int main(int argc, char *argv[])
 {
+    // The font configuration is read meanwhile (before any window measures its text).
+    qc::FontSystemWarmUp fontWarmUp;
     // The program takes no command line, and neither does Qt for it: the application object sees
     // the program name alone, so "-reverse", "-platform", "-style" and the like change nothing.
     // (Qt's environment variables, QT_QPA_PLATFORM and the others, stay the user's to set.)
@@ -46,6 +49,7 @@ int main(int argc, char *argv[])
     std::array<char *, 2> qtArgv { programName, nullptr };
     QApplication app(qtArgc, qtArgv.data());
     qc::prepareApplication(app);
+    fontWarmUp.wait();
     if (!qc::programDirectoryUsable())
         return 1;
     qc::ProgramWindows windows;

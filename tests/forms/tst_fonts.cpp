@@ -2,6 +2,7 @@
 // them: the first stand-in face for what it holds, and for "MS Sans Serif" the Song face for the
 // Chinese characters its narrow sans face lacks. The application font while the windows are built.
 #include "fonts.h"
+#include "fontwarmup.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -102,6 +103,18 @@ private Q_SLOTS:
             qc::ApplicationFontScope scope(qc::designFont(QStringLiteral("MS Sans Serif"), 11));
         }
         QCOMPARE(QApplication::font(), desktop);
+    }
+
+    // The read-ahead may be waited for more than once, or not at all: its end waits for it.
+    void fontSystemWarmUp()
+    {
+        {
+            qc::FontSystemWarmUp unwaited;
+        }
+        qc::FontSystemWarmUp warmUp;
+        warmUp.wait();
+        warmUp.wait();
+        QVERIFY(qc::familyInstalled(QStringLiteral("AR PL UMing CN")));
     }
 };
 
