@@ -1,7 +1,6 @@
 // The pictures from the resources: a button picture split into its normal and greyed images.
 #include "glyphs.h"
 
-#include <QFile>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -10,19 +9,13 @@ namespace qc {
 
 namespace {
 
-// The picture built in under the name, decoded by the one reader its format needs: left to detect
-// the format, Qt would open every image plugin to ask whether it knows the file.
+// The picture built in under the name, decoded by the PNG reader alone: left to detect the format,
+// Qt would open every image plugin to ask whether it knows the file.
 QImage resourceImage(const QString &name)
 {
-    for (const auto *format : { "xpm", "png" }) {
-        const QString path = QLatin1String(":/") + name + QLatin1Char('.') + QLatin1String(format);
-        if (QFile::exists(path)) {
-            QImageReader reader(path, format);
-            reader.setAutoDetectImageFormat(false);
-            return reader.read();
-        }
-    }
-    return {};
+    QImageReader reader(QLatin1String(":/") + name + QLatin1String(".png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 } // namespace

@@ -20,7 +20,7 @@ enum class Glyph {
     Back, // closed dark-red door with a cyan window ("返回")
 };
 
-// Resource name without extension, e.g. "btn_today"; the file is resources/<name>.xpm or .png.
+// Resource name without extension, e.g. "btn_today"; the file is resources/<name>.png.
 QString glyphResourceName(Glyph glyph);
 
 // Normal and disabled images of a button picture; an empty icon when the picture is missing.
